@@ -1,0 +1,198 @@
+#include "characters/Combat.h"
+
+#include <cctype>
+#include <iostream>
+#include <limits>
+
+#include "characters/Character.h"
+#include "characters/Enemy.h"
+#include "items/Inventory.h"
+#include "items/Loot.h"
+#include "platform/Console.h"
+#include "platform/Random.h"
+#include "platform/StandardStreams.h"
+
+namespace {
+
+constexpr int kJitterStep = 20;
+
+// Lands the blow if it got through: one damage draw, taken from the defender's health.
+std::int32_t Land(cCharacter& attacker, cCharacter& defender, bool landed) {
+    if (!landed) {
+        return 0;
+    }
+    const std::int32_t damage = attacker.GetDamage();
+    defender.health -= damage;
+    return damage;
+}
+
+void SpeedUpText() {
+    gPauseJitter -= kJitterStep;
+    if (gPauseJitter <= 0) {
+        gPauseJitter = 1;
+    }
+}
+
+bool PlayerStrikesFirst(cCharacter& enemy, cCharacter& player, bool stalled) {
+    int playerTotal = 0;
+    if (stalled) {
+        std::cout << "\nThe player stalled!  The enemy attacks!" << std::endl;
+    } else {
+        playerTotal = RollDice(player.initiative);
+    }
+    const int enemyTotal = RollDice(enemy.initiative);
+    return playerTotal > enemyTotal;
+}
+
+bool PlayerFirst(cCharacter& enemy, cCharacter& player) {
+    const std::int32_t dealt = FirstStrike(player, enemy);
+    if (enemy.health <= 0) {
+        std::cout << std::endl
+                  << player.name << " won the initiave roll and kills the " << enemy.name << "!"
+                  << std::endl;
+        Pause(2000);
+        return true;
+    }
+    if (dealt > 0) {
+        std::cout << std::endl
+                  << player.name << " deals " << dealt << " to the " << enemy.name << "!"
+                  << std::endl;
+    } else {
+        std::cout << enemy.name << " parries the attack!" << std::endl;
+    }
+    const std::int32_t answered = SecondStrike(enemy, player);
+    if (answered > 0) {
+        ShakeScreen();
+        std::cout << enemy.name << " attacks second and deals " << answered << " to "
+                  << player.name << "!" << std::endl;
+    } else {
+        std::cout << player.name << " parries the attack!" << std::endl;
+    }
+    if (player.health <= 0) {
+        std::cout << std::endl << enemy.name << " kills " << player.name << "!" << std::endl;
+        Pause(2000);
+    }
+    return false;
+}
+
+bool EnemyFirst(cCharacter& enemy, cCharacter& player) {
+    const std::int32_t dealt = FirstStrike(enemy, player);
+    if (player.health <= 0) {
+        std::cout << std::endl << enemy.name << " kills " << player.name << "!" << std::endl;
+        Pause(2000);
+        return false;
+    }
+    if (dealt > 0) {
+        ShakeScreen();
+        std::cout << std::endl
+                  << enemy.name << " deals " << dealt << " to " << player.name << "!" << std::endl;
+    } else {
+        std::cout << std::endl << player.name << " parries the attack!" << std::endl;
+    }
+    const std::int32_t answered = SecondStrike(player, enemy);
+    if (enemy.health <= 0) {
+        std::cout << std::endl
+                  << player.name << " attacks second and kills the " << enemy.name << "!"
+                  << std::endl;
+        Pause(2000);
+        return true;
+    }
+    if (answered > 0) {
+        std::cout << player.name << " attacks second and deals " << answered << " to the "
+                  << enemy.name << "!" << std::endl;
+    } else {
+        std::cout << std::endl << enemy.name << " parries the attack!" << std::endl;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::int32_t FirstStrike(cCharacter& attacker, cCharacter& defender) {
+    const int attackTotal = RollDice(attacker.attack);
+    const int defenseTotal = RollDice(defender.defense);
+    return Land(attacker, defender, attackTotal + 2 > defenseTotal - 2);
+}
+
+std::int32_t SecondStrike(cCharacter& attacker, cCharacter& defender) {
+    const int attackTotal = RollDice(attacker.attack);
+    const int defenseTotal = RollDice(defender.defense);
+    return Land(attacker, defender, attackTotal > defenseTotal);
+}
+
+bool ExchangeBlows(cCharacter& enemy, cCharacter& player, bool stalled) {
+    if (PlayerStrikesFirst(enemy, player, stalled)) {
+        return PlayerFirst(enemy, player);
+    }
+    return EnemyFirst(enemy, player);
+}
+
+char CombatMenu() {
+    SetConsoleTextAttribute(gConsoleOutput, kColourGreen);
+    std::cout << "\nWhat do you want to do?" << std::endl;
+    SetConsoleTextAttribute(gConsoleOutput, kColourDarkRed);
+    std::cout << "(A)ttack\n"
+              << "(R)un\n"
+              << "(I)nventory\n"
+              << "?:";
+    char answer = 0;
+    if (std::cin >> answer) {
+        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    } else {
+        answer = 0;
+    }
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(answer)));
+}
+
+void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cInventory& inventory) {
+    std::cout << std::endl << std::endl << "A " << enemy->name << " approaches." << std::endl;
+    Pause(1000);
+    for (;;) {
+        ShowTextArt(enemy->art);
+        Pause(3000);
+        SetConsoleTextAttribute(gConsoleOutput, kColourRed);
+        std::cout << std::endl
+                  << player.name << ": " << player.health << "\t" << enemy->name << ": "
+                  << enemy->health << std::endl;
+        const char answer = CombatMenu();
+        if (Sys_InputClosed()) {
+            break;
+        }
+        bool killed = false;
+        bool acted = true;
+        if (answer == 'a') {
+            killed = ExchangeBlows(*enemy, player, false);
+        } else if (answer == 'i') {
+            inventory.UseMenu();
+            killed = ExchangeBlows(*enemy, player, true);
+        } else if (answer == 'r') {
+            const int getaway = RollDice(player.defense);
+            const int pursuit = RollDice(enemy->attack);
+            if (pursuit >= getaway) {
+                killed = ExchangeBlows(*enemy, player, true);
+            } else {
+                SetConsoleTextAttribute(gConsoleOutput, kColourGreen);
+                std::cout << std::endl
+                          << player.name << " ran from the " << enemy->name << "!" << std::endl;
+                SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
+                SpeedUpText();
+                break;
+            }
+        } else {
+            acted = false;
+        }
+        if (killed) {
+            DropLoot(*enemy, player, inventory);
+            SpeedUpText();
+            break;
+        }
+        if (acted) {
+            SpeedUpText();
+        }
+        if (player.health <= 0) {
+            return;  // the jitter stays low for the death scene
+        }
+    }
+    gPauseJitter = kStartingPauseJitter;
+}

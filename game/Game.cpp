@@ -1,0 +1,307 @@
+#include "game/Game.h"
+
+#include <cctype>
+#include <iostream>
+#include <limits>
+#include <list>
+#include <memory>
+
+#include "characters/Character.h"
+#include "characters/Combat.h"
+#include "characters/Enemy.h"
+#include "game/Intro.h"
+#include "items/GnomeOfAntithesis.h"
+#include "items/Inventory.h"
+#include "platform/AudioManager.h"
+#include "platform/Clock.h"
+#include "platform/Console.h"
+#include "platform/Random.h"
+#include "platform/StandardStreams.h"
+#include "platform/TextArt.h"
+#include "weapons/WeaponManager.h"
+#include "world/Dungeon.h"
+
+std::ofstream gLog;
+
+namespace {
+
+constexpr int kStartingTurnDelay = 2000;
+constexpr int kTurnDelayStep = 200;
+constexpr int kStartRow = 0;
+constexpr int kStartColumn = 1;
+
+void SetColour(tAttribute attribute) { SetConsoleTextAttribute(gConsoleOutput, attribute); }
+
+char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+// One answer character; 'n' when there is none, which ends play.
+char ReadReplayAnswer() {
+    char answer = 0;
+    if (!(std::cin >> answer) || Sys_QuitRequested()) {
+        return 'n';
+    }
+    return Lower(answer);
+}
+
+// Everything the main routine owns for the whole run, destroyed in reverse order.
+struct cGameObjects {
+    std::unique_ptr<cPlayer> player;
+    std::unique_ptr<cAudioManager> audio;
+    std::unique_ptr<cWeaponManager> weapons;
+    std::unique_ptr<cInventory> inventory;
+    std::list<cPlotText> plotPages;
+    std::unique_ptr<cGnomeOfAntithesis> gnome;  // until the player takes it
+};
+
+// The state of the replay loop.
+struct cPass {
+    bool running = true;
+    char replay = 'y';
+    int turnDelay = kStartingTurnDelay;
+    std::uint32_t startTick = 0;
+};
+
+class cGame {
+public:
+    explicit cGame(cGameObjects& objects) : m_objects(objects), m_player(*objects.player) {}
+
+    void Play() {
+        while (m_pass.replay == 'y') {
+            m_pass.running = true;
+            // A new game starts alive at the entrance, whatever became of the last one.
+            m_player.health = 100;
+            m_player.row = kStartRow;
+            m_player.column = kStartColumn;
+            if (!RunIntro(m_player, *m_objects.weapons, *m_objects.audio, *m_objects.inventory,
+                          m_pass.startTick)) {
+                m_pass.running = false;
+                m_pass.replay = 'n';
+            }
+            gLog << "Entering Game Loop...";
+            m_pass.turnDelay = kStartingTurnDelay;
+            while (m_pass.running) {
+                PlayTurn();
+            }
+        }
+    }
+
+private:
+    void PlayTurn() {
+        SetColour(kColourNormal);
+        DescribePassage();
+        if (m_pass.turnDelay > 0) {
+            Pause(m_pass.turnDelay);
+            m_pass.turnDelay -= kTurnDelayStep;
+            if (m_pass.turnDelay < 0) {
+                m_pass.turnDelay = 0;
+            }
+        }
+        const char answer = AskDirection();
+        switch (answer) {
+            case 'n':
+                EnterCell(MovePlayer(m_player, eDirection::North));
+                break;
+            case 's':
+                EnterCell(MovePlayer(m_player, eDirection::South));
+                break;
+            case 'e':
+                EnterCell(MovePlayer(m_player, eDirection::East));
+                break;
+            case 'w':
+                EnterCell(MovePlayer(m_player, eDirection::West));
+                break;
+            case 'm':
+                ShowMap(m_player.row, m_player.column);
+                break;
+            case 'i':
+                m_objects.inventory->InventoryMenu();
+                break;
+            case 'c':
+                SetColour(kColourRed);
+                ShowCondition(m_player);
+                m_objects.inventory->ShowInventory();
+                break;
+            case 'q':
+                Quit();
+                break;
+            default:
+                break;
+        }
+        if (Sys_InputClosed()) {
+            Quit();
+        }
+    }
+
+    void Quit() {
+        m_pass.running = false;
+        m_pass.replay = 'n';
+    }
+
+    int PlayerCell() const { return m_player.row * kDungeonSize + m_player.column; }
+
+    void EnterCell(char code) {
+        switch (code) {
+            case '#':
+                std::cout << std::endl << "There is a wall there." << std::endl;
+                break;
+            case 'P':
+                ShowStoryPage();
+                break;
+            case 'T':
+                OfferGnome();
+                break;
+            case 'G':
+                WinningEnding();
+                break;
+            case 'O':
+                OpenCell();
+                break;
+            default:
+                break;
+        }
+    }
+
+    void ShowStoryPage() {
+        SetColour(kColourWhite);
+        if (!m_objects.plotPages.empty()) {
+            ShowPlotText(m_objects.plotPages.front());
+            m_objects.plotPages.pop_front();
+        }
+        SetColour(kColourNormal);
+        gDungeonGrid[PlayerCell()] = 'O';
+    }
+
+    void OfferGnome() {
+        if (m_objects.gnome) {
+            m_objects.gnome->Display();
+        }
+        std::cout << "Do you take the Gnome of Antithesis(y/n)? ";
+        char answer = 0;
+        const bool taken = (std::cin >> answer) && Lower(answer) == 'y';
+        if (taken && m_objects.gnome) {
+            m_objects.inventory->AddCompanion(std::move(m_objects.gnome));
+            gVisitedGrid[PlayerCell()] = 'O';
+        }
+        gDungeonGrid[PlayerCell()] = 'O';
+    }
+
+    void OpenCell() {
+        gVisitedGrid[PlayerCell()] = 'O';
+        // By index: a companion's turn never adds or drops companions, but stay safe if it did.
+        for (std::size_t i = 0; i < m_objects.inventory->companions.size(); ++i) {
+            m_objects.inventory->companions[i]->item->TakeTurn();
+        }
+        std::unique_ptr<cEnemy> enemy = SpawnEnemy();
+        if (!enemy) {
+            return;
+        }
+        RunEncounter(m_player, std::move(enemy), *m_objects.inventory);
+        if (m_player.health <= 0) {
+            DeathEnding();
+        }
+    }
+
+    void WinningEnding() {
+        const std::int32_t minutes = MinutesBetween(m_pass.startTick, Sys_TickCount());
+        SetColour(kColourGreen);
+        std::cout << std::endl << "You made it to the end!  You saved Tovashal!" << std::endl;
+        std::cout << "It took you " << minutes << " minutes to complete!" << std::endl;
+        std::cout << "Do you want to play again?\n"
+                  << "?:";
+        m_pass.replay = ReadReplayAnswer();
+        m_pass.running = false;
+    }
+
+    void DeathEnding() {
+        SetColour(kColourDarkRed);
+        std::cout << std::endl
+                  << "You have died, and failed to save Tovashal.\nMalverns Minions overrun the "
+                     "castle, slaughtering everybody."
+                  << std::endl;
+        std::cout << "The End." << std::endl;
+        std::cout << "Do you want to play again?" << std::endl;
+        std::cout << "?:";
+        m_pass.replay = ReadReplayAnswer();
+        m_pass.running = false;
+        SetColour(kColourNormal);
+    }
+
+    cGameObjects& m_objects;
+    cPlayer& m_player;
+    cPass m_pass;
+};
+
+// Closes the log however the main routine leaves, so a test can run it again.
+struct cLogCloser {
+    ~cLogCloser() {
+        if (gLog.is_open()) {
+            gLog.close();
+        }
+    }
+};
+
+}  // namespace
+
+std::int32_t MinutesBetween(std::uint32_t startTick, std::uint32_t endTick) {
+    const auto elapsed = static_cast<std::int32_t>(endTick - startTick);
+    return elapsed / 1000 / 60;
+}
+
+int GameMain(int /*argc*/, char* /*argv*/[]) {
+    cLogCloser logCloser;
+    gLog.clear();
+    gLog.open("log.txt", std::ios::out | std::ios::trunc);
+    if (!gLog.is_open()) {
+        std::cout << "Failed to create log file, aborting." << std::endl;
+        return 1;
+    }
+    gLog << "Vaultreach" << std::endl;
+    gLog << __DATE__ << " " << __TIME__ << " v" << kVersion << std::endl;
+    gLog << "Intializing Console...";
+    if (InitConsole("Vaultreach") == nullptr) {
+        gLog << "Failed to initialize console.  Shutting down." << std::endl;
+        return 1;
+    }
+    gLog << "Success." << std::endl;
+
+    gLog << "Creating and initializing game objects...";
+    cGameObjects objects;
+    objects.player = std::make_unique<cPlayer>("Player");
+    objects.audio = std::make_unique<cAudioManager>();
+    objects.audio->LoadSounds("sounds.txt");
+    objects.weapons = std::make_unique<cWeaponManager>();
+    objects.weapons->LoadWeapons("Weapons.txt");
+    objects.inventory = std::make_unique<cInventory>(objects.player.get());
+    objects.gnome = std::make_unique<cGnomeOfAntithesis>(objects.player.get());
+    objects.player->row = kStartRow;
+    objects.player->column = kStartColumn;
+    gRandom.seed(static_cast<std::uint32_t>(Sys_CalendarSeconds()));
+    gLog << "Success." << std::endl;
+    gLog << "Starting Game." << std::endl;
+
+    cPlotText firstPage;
+    cPlotText secondPage;
+    LoadPlotText("Plot Point 1.txt", firstPage);
+    LoadPlotText("Plot Point 2.txt", secondPage);
+    objects.plotPages.push_back(firstPage);
+    objects.plotPages.push_back(secondPage);
+
+    cGame game(objects);
+    game.Play();
+
+    gLog << "Done." << std::endl;
+    gLog << "Saving Player Data." << std::endl;
+    objects.player->Save("Player.txt");
+
+    SetColour(kColourWhite);
+    std::cout << "\nHope you enjoyed playing Vaultreach." << std::endl;
+    std::cout << "\nPress Enter to exit";
+    if (!Sys_InputClosed()) {
+        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    Sys_RestoreConsole();
+    objects.plotPages.clear();
+    gLog << "Exiting with return code 0" << std::endl;
+    gLog << "Thanks for playing." << std::endl;
+    return 0;
+}

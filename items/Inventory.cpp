@@ -1,0 +1,161 @@
+#include "items/Inventory.h"
+
+#include <cctype>
+#include <iostream>
+#include <limits>
+
+#include "characters/Character.h"
+#include "platform/Console.h"
+#include "platform/Random.h"
+#include "platform/StandardStreams.h"
+
+namespace {
+
+void DiscardLine() { std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n'); }
+
+char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+}  // namespace
+
+cInventory::cInventory(cCharacter* owner) : owner(owner) {}
+
+void cInventory::Receive(std::unique_ptr<cItem> item) {
+    const std::string name = item->name;
+    bool stacked = false;
+    for (auto& stack : items) {
+        if (stack->item->name == name) {
+            ++stack->count;
+            stacked = true;
+            break;
+        }
+    }
+    if (!stacked) {
+        auto stack = std::make_unique<cItemStack>();
+        stack->item = std::move(item);
+        items.push_back(std::move(stack));
+    }
+    SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
+    std::cout << std::endl << "***Received " << name << "!***" << std::endl;
+    Pause(1000);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
+}
+
+void cInventory::AddCompanion(std::unique_ptr<cItem> item) {
+    const std::string name = item->name;
+    auto stack = std::make_unique<cItemStack>();
+    stack->item = std::move(item);
+    companions.push_back(std::move(stack));
+    SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
+    std::cout << std::endl << "\n***" << "Recieved " << name << "!***\n" << std::endl;
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
+}
+
+void cInventory::UseItem(std::size_t index) {
+    if (index >= items.size()) {
+        return;
+    }
+    cItemStack& stack = *items[index];
+    stack.item->Use(*owner);
+    --stack.count;
+    std::cout << std::endl
+              << "***" << owner->name << " used " << stack.item->name << "!***\n"
+              << std::endl;
+    if (stack.count == 0) {
+        items.erase(items.begin() + static_cast<std::ptrdiff_t>(index));
+    }
+}
+
+void cInventory::UseMenu() {
+    SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
+    if (items.empty()) {
+        std::cout << "There are no items in your inventory." << std::endl;
+        SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
+        return;
+    }
+    std::cout << "\nPlease select an Item to use: " << std::endl;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        std::cout << "(" << i << ")" << items[i]->item->name << " x" << items[i]->count
+                  << std::endl;
+    }
+    std::cout << "(Q)uit\n" << std::endl << "?:";
+    char answer = 0;
+    if (std::cin >> answer) {
+        answer = Lower(answer);
+        if (answer != 'q') {
+            // One character is one entry: a digit names it, anything else means the first.
+            const std::size_t index =
+                (answer >= '0' && answer <= '9') ? static_cast<std::size_t>(answer - '0') : 0;
+            UseItem(index);
+        }
+    }
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
+}
+
+void cInventory::InventoryMenu() {
+    SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
+    char answer = 0;
+    for (;;) {
+        std::cout << "\nWhat do you want to do?\n"
+                  << "(D)rop\n"
+                  << "(U)se\n"
+                  << "(Q)uit\n"
+                  << "?:";
+        if (std::cin >> answer) {
+            break;
+        }
+        if (Sys_InputClosed()) {
+            SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
+            return;
+        }
+        std::cin.clear();
+    }
+    answer = Lower(answer);
+    if (answer == 'u') {
+        UseMenu();
+        return;
+    }
+    if (answer == 'd') {
+        DropMenu();
+    }
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
+}
+
+void cInventory::DropMenu() {
+    if (companions.empty()) {
+        std::cout << "\nYou have no items to drop." << std::endl;
+        return;
+    }
+    std::cout << "\nWhich item do you want to drop?\n";
+    for (std::size_t i = 0; i < companions.size(); ++i) {
+        std::cout << "(" << i << ")" << companions[i]->item->name << std::endl;
+    }
+    std::cout << "?:";
+    long long index = 0;
+    while (!(std::cin >> index)) {
+        if (Sys_InputClosed()) {
+            return;
+        }
+        std::cin.clear();
+        DiscardLine();
+        std::cout << "\nWhich item do you want to drop?\n"
+                  << "?:";
+    }
+    if (index < 0 || static_cast<unsigned long long>(index) >= companions.size()) {
+        return;
+    }
+    const std::size_t position = static_cast<std::size_t>(index);
+    std::cout << std::endl << "***Dropped " << companions[position]->item->name << "!***" << std::endl;
+    companions.erase(companions.begin() + static_cast<std::ptrdiff_t>(position));
+}
+
+void cInventory::ShowInventory() {
+    SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
+    for (const auto& stack : items) {
+        std::cout << stack->item->name << " Qty: " << stack->count << std::endl;
+    }
+    std::cout << std::endl;
+    for (const auto& stack : companions) {
+        std::cout << stack->item->name << std::endl;
+    }
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
+}

@@ -1,0 +1,28 @@
+#ifndef VAULTREACH_PLATFORM_CLOCK_H
+#define VAULTREACH_PLATFORM_CLOCK_H
+
+// Time, as the game sees it: a millisecond tick that wraps at 32 bits (pauses and the time
+// taken to finish), the calendar time in seconds (the seed), and a sleep (the screen shake).
+//
+// The real clock reads the C library's monotonic and calendar clocks, so tools such as
+// faketime can shift or speed it. Tests install a virtual clock (Sys_InstallClock).
+
+#include <cstdint>
+#include <memory>
+
+class cClock {
+public:
+    virtual ~cClock() = default;
+    virtual std::uint32_t TickCount() = 0;
+    virtual std::int64_t CalendarSeconds() = 0;
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
+};
+
+std::uint32_t Sys_TickCount();
+std::int64_t Sys_CalendarSeconds();
+void Sys_Sleep(std::uint32_t milliseconds);
+
+// Replaces the clock (tests); null puts the system clock back.
+void Sys_InstallClock(std::unique_ptr<cClock> clock);
+
+#endif

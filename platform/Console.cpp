@@ -1,0 +1,86 @@
+#include "platform/Console.h"
+
+#include <iostream>
+
+#include "platform/Clock.h"
+#include "platform/StandardStreams.h"
+
+cConsole* gConsoleOutput = nullptr;
+cConsole* gConsoleWindow = nullptr;
+
+namespace {
+
+constexpr int kWindowWidth = 800;
+constexpr int kWindowHeight = 480;
+constexpr int kShakeOffset = 15;
+constexpr int kShakeSteps = 4;
+constexpr std::uint32_t kShakeStepMs = 40;
+
+std::unique_ptr<cConsole>& Installed() {
+    static std::unique_ptr<cConsole> console;
+    return console;
+}
+
+}  // namespace
+
+void Sys_InstallConsole(std::unique_ptr<cConsole> console) {
+    gConsoleOutput = nullptr;
+    gConsoleWindow = nullptr;
+    Installed() = std::move(console);
+}
+
+void Sys_RestoreConsole() {
+    if (Installed()) {
+        Installed()->Restore();
+    }
+}
+
+cConsole* InitConsole(const std::string& title) {
+    if (!Installed()) {
+        Installed() = Sys_CreateTerminalConsole();
+    }
+    cConsole* console = Installed().get();
+    if (!console->IsUsable()) {
+        return nullptr;
+    }
+    console->SetTitle(title);
+    gConsoleOutput = console;
+    gConsoleWindow = console;
+
+    cWindowRect rect;
+    if (console->GetWindowRect(rect)) {
+        rect.right = rect.left + kWindowWidth;
+        rect.bottom = rect.top + kWindowHeight;
+        console->MoveWindow(rect);
+    } else {
+        console->SetWindowSize(kWindowWidth, kWindowHeight);
+    }
+    return gConsoleOutput;
+}
+
+void SetConsoleTextAttribute(cConsole* console, tAttribute attribute) {
+    if (console != nullptr) {
+        console->SetTextAttribute(attribute);
+    }
+}
+
+void ShakeScreen() {
+    if (gConsoleWindow == nullptr) {
+        return;
+    }
+    std::cout.flush();
+    int offset = kShakeOffset;
+    for (int step = 0; step < kShakeSteps && !Sys_QuitRequested(); ++step) {
+        // Each step starts from where the window is now, in case the player moved it.
+        cWindowRect rect;
+        if (gConsoleWindow->GetWindowRect(rect)) {
+            rect.left += offset;
+            rect.top += offset;
+            rect.right += offset;
+            rect.bottom += offset;
+            gConsoleWindow->MoveWindow(rect);
+        }
+        Sys_Sleep(kShakeStepMs);
+        offset = -offset;
+    }
+}

@@ -1,0 +1,81 @@
+#ifndef VAULTREACH_PLATFORM_CONSOLE_H
+#define VAULTREACH_PLATFORM_CONSOLE_H
+
+// The console: the game's window onto the player's terminal.
+//
+// Game code prints with std::cout and reads with std::cin; this header adds what a plain
+// stream cannot do: the caption, the text colours, the window's size and the screen shake.
+// Colours are the classic console attribute numbers (low nibble foreground, high nibble
+// background). A coloured passage is closed by setting kColourNormal again.
+//
+// The real console turns attributes into ANSI sequences when standard output is a terminal
+// and writes plain text otherwise. Tests install a console that records every attribute
+// change into the transcript instead (Sys_InstallConsole).
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+using tAttribute = std::uint16_t;
+
+constexpr tAttribute kColourDarkRed = 4;
+constexpr tAttribute kColourNormal = 7;
+constexpr tAttribute kColourBlue = 9;
+constexpr tAttribute kColourGreen = 10;
+constexpr tAttribute kColourRed = 12;
+constexpr tAttribute kColourMagenta = 13;
+constexpr tAttribute kColourYellow = 14;
+constexpr tAttribute kColourWhite = 15;
+constexpr tAttribute kColourBanner = 128;
+
+// A window's outer rectangle in screen pixels.
+struct cWindowRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// One implementation per kind of output (terminal, plain text, test recorder).
+class cConsole {
+public:
+    virtual ~cConsole() = default;
+
+    // False when there is no usable standard output to play on.
+    virtual bool IsUsable() = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+    virtual void SetTextAttribute(tAttribute attribute) = 0;
+    // False when the window's position cannot be known; the rectangle is then untouched.
+    virtual bool GetWindowRect(cWindowRect& rect) = 0;
+    virtual void MoveWindow(const cWindowRect& rect) = 0;
+    // Sizes the window in place, for when its position cannot be known.
+    virtual void SetWindowSize(int width, int height) = 0;
+    // Gives the terminal back as it was found: colours, caption. Safe to call twice.
+    virtual void Restore() = 0;
+};
+
+// The console handle that every colour change goes through; null until InitConsole succeeds.
+extern cConsole* gConsoleOutput;
+// The handle used to place and shake the window (the same console on this platform).
+extern cConsole* gConsoleWindow;
+
+// Sets the caption, sizes the window to 800 by 480 pixels at its current corner and returns
+// the output handle, or null when there is no usable standard output.
+cConsole* InitConsole(const std::string& title);
+
+void SetConsoleTextAttribute(cConsole* console, tAttribute attribute);
+
+// Moves the window by +15, -15, +15, -15 pixels on both axes, 40 ms apart.
+void ShakeScreen();
+
+// Replaces the console implementation that InitConsole will use (tests); null puts the
+// terminal console back. Returns nothing; the previous console is destroyed.
+void Sys_InstallConsole(std::unique_ptr<cConsole> console);
+
+// Restores the terminal (colours, caption) if a console was set up; used at every exit.
+void Sys_RestoreConsole();
+
+// The console for the process's real standard output: ANSI on a terminal, plain text elsewhere.
+std::unique_ptr<cConsole> Sys_CreateTerminalConsole();
+
+#endif
