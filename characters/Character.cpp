@@ -76,7 +76,7 @@ bool cCharacter::Load(std::string fileName) {
     if (size >= 0 && size <= kMaxSaveFileBytes) {
         file.open(fileName, std::ios::binary);
     }
-    if (!file.good()) {
+    if (!file.is_open() || !file.good()) {
         std::cout << "Failed to load " << fileName << std::endl;
         return false;
     }

@@ -40,7 +40,7 @@ bool cWeaponManager::LoadWeapons(std::string name) {
     if (Sys_RegularFileSize(name) >= 0) {
         file.open(name);
     }
-    if (!file.good()) {
+    if (!file.is_open() || !file.good()) {
         Log("Failed to load " + name + ".");
         return false;
     }

@@ -19,15 +19,25 @@ void cRecordingConsole::SetTextAttribute(tAttribute attribute) {
     std::cout << '{' << attribute << '}';
 }
 
-void cScriptedInput::Add(const std::string& text) { m_chunks.push_back({text, nullptr}); }
+void cScriptedInput::Add(const std::string& text) {
+    m_chunks.push_back({text, nullptr});
+}
 
 void cScriptedInput::AddAction(std::function<void()> action) {
     m_chunks.push_back({std::string(), std::move(action)});
 }
 
 cScriptedInput::int_type cScriptedInput::underflow() {
-    while (m_next < m_chunks.size()) {
-        cChunk& chunk = m_chunks[m_next++];
+    for (;;) {
+        if (m_next == m_chunks.size()) {
+            std::string more = m_feeder ? m_feeder() : std::string();
+            if (more.empty()) {
+                return traits_type::eof();
+            }
+            m_chunks.push_back({std::move(more), nullptr});
+        }
+        // Copied: an action may add chunks, which can move the vector's storage.
+        cChunk chunk = m_chunks[m_next++];
         if (chunk.action) {
             chunk.action();
             continue;
@@ -39,7 +49,6 @@ cScriptedInput::int_type cScriptedInput::underflow() {
         setg(&m_current[0], &m_current[0], &m_current[0] + m_current.size());
         return traits_type::to_int_type(*gptr());
     }
-    return traits_type::eof();
 }
 
 cSession::cSession(const std::string& input, bool consoleUsable)
@@ -101,7 +110,8 @@ cScratchDirectory::~cScratchDirectory() {
         return;
     }
     // Tests make directories read-only; make them writable again so the clean-up works.
-    const std::string command = "chmod -R u+rwx '" + m_path + "' 2>/dev/null; rm -rf '" + m_path + "'";
+    const std::string command =
+        "chmod -R u+rwx '" + m_path + "' 2>/dev/null; rm -rf '" + m_path + "'";
     if (std::system(command.c_str()) != 0) {
         std::cerr << "could not remove " << m_path << "\n";
     }

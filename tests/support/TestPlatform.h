@@ -22,7 +22,7 @@
 #include "platform/Console.h"
 
 class cVirtualClock : public cClock {
-public:
+  public:
     std::uint32_t TickCount() override {
         const std::uint32_t now = m_now;
         m_now += step;
@@ -41,7 +41,7 @@ public:
     std::int64_t calendarSeconds = 1;
     std::uint32_t slept = 0;
 
-private:
+  private:
     std::uint32_t m_now = 1000;
 };
 
@@ -53,7 +53,7 @@ struct cConsoleRecord {
 };
 
 class cRecordingConsole : public cConsole {
-public:
+  public:
     explicit cRecordingConsole(std::shared_ptr<cConsoleRecord> record, bool usable = true)
         : m_record(std::move(record)), m_usable(usable) {}
     bool IsUsable() override { return m_usable; }
@@ -73,7 +73,7 @@ public:
     }
     void Restore() override { ++m_record->restores; }
 
-private:
+  private:
     std::shared_ptr<cConsoleRecord> m_record;
     bool m_usable;
     cWindowRect m_rect{100, 50, 740, 450};
@@ -81,14 +81,16 @@ private:
 
 // Standard input made of text and of actions run when the game first reads past them.
 class cScriptedInput : public std::streambuf {
-public:
+  public:
     void Add(const std::string& text);
     void AddAction(std::function<void()> action);
+    // Asked for more text once everything added has been read; an empty answer ends the input.
+    void SetFeeder(std::function<std::string()> feeder) { m_feeder = std::move(feeder); }
 
-protected:
+  protected:
     int_type underflow() override;
 
-private:
+  private:
     struct cChunk {
         std::string text;
         std::function<void()> action;
@@ -96,10 +98,11 @@ private:
     std::vector<cChunk> m_chunks;
     std::size_t m_next = 0;
     std::string m_current;
+    std::function<std::string()> m_feeder;
 };
 
 class cSession {
-public:
+  public:
     explicit cSession(const std::string& input = "", bool consoleUsable = true);
     ~cSession();
     cSession(const cSession&) = delete;
@@ -113,7 +116,7 @@ public:
     cVirtualClock& clock() { return *m_clock; }
     cConsoleRecord& console() { return *m_record; }
 
-private:
+  private:
     std::ostringstream m_output;
     cScriptedInput m_input;
     cVirtualClock* m_clock;
@@ -124,7 +127,7 @@ private:
 
 // A fresh directory, entered on construction and removed (after leaving it) on destruction.
 class cScratchDirectory {
-public:
+  public:
     cScratchDirectory();
     ~cScratchDirectory();
     cScratchDirectory(const cScratchDirectory&) = delete;
@@ -138,7 +141,7 @@ public:
     // Copies every file of the game's data folder here.
     void CopyGameData() const;
 
-private:
+  private:
     std::string m_path;
     std::string m_previous;
 };
