@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Measures the game's speed and memory on a Release build:
+#  - the game's own work per turn, from a 10,000-turn scripted walk under the virtual clock;
+#  - start-up to the first byte of output of the real program (output to a pipe);
+#  - peak memory (maximum resident set size) of the real program over a short game.
+# Usage: tools/benchmark/run.sh [build dir]   (default build-release)
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+build="${1:-$root/build-release}"
+"$root/tools/setup.sh" "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+"$build/vaultreach_benchmark" 10000
+
+cd "$build/run"
+python3 - "$build/run/vaultreach" <<'PY'
+import os, resource, subprocess, sys, time
+binary = sys.argv[1]
+env = dict(os.environ, SDL_AUDIODRIVER=os.environ.get("SDL_AUDIODRIVER", "dummy"))
+firsts = []
+for _ in range(20):
+    start = time.perf_counter()
+    game = subprocess.Popen([binary], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, env=env)
+    game.stdout.read(1)
+    firsts.append((time.perf_counter() - start) * 1000)
+    game.kill()
+    game.wait()
+firsts.sort()
+print("start-up to first byte: median %.1f ms, best %.1f ms, worst %.1f ms" %
+      (firsts[len(firsts) // 2], firsts[0], firsts[-1]))
+# A short real game (the clock sped up by faketime when it is there) for the peak memory.
+command = [binary]
+if subprocess.call(["which", "faketime"], stdout=subprocess.DEVNULL) == 0:
+    command = ["faketime", "-f", "+0 x200", binary]
+subprocess.run(command, input=b"Ann\ns\ns\nm\nc\nq\n\n", stdout=subprocess.DEVNULL,
+               stderr=subprocess.DEVNULL, env=env, timeout=300)
+peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
+print("peak memory (max RSS of the game and its helpers): %.1f MB" % (peak / 1024.0))
+PY
