@@ -30,9 +30,13 @@ constexpr int kTurnDelayStep = 200;
 constexpr int kStartRow = 0;
 constexpr int kStartColumn = 1;
 
-void SetColour(tAttribute attribute) { SetConsoleTextAttribute(gConsoleOutput, attribute); }
+void SetColour(tAttribute attribute) {
+    SetConsoleTextAttribute(gConsoleOutput, attribute);
+}
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 // One answer character; 'n' when there is none, which ends play.
 char ReadReplayAnswer() {
@@ -62,7 +66,7 @@ struct cPass {
 };
 
 class cGame {
-public:
+  public:
     explicit cGame(cGameObjects& objects) : m_objects(objects), m_player(*objects.player) {}
 
     void Play() {
@@ -85,7 +89,7 @@ public:
         }
     }
 
-private:
+  private:
     void PlayTurn() {
         SetColour(kColourNormal);
         DescribePassage();
@@ -300,6 +304,7 @@ int GameMain(int /*argc*/, char* /*argv*/[]) {
         std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     }
     Sys_RestoreConsole();
+    std::cout.flush();
     objects.plotPages.clear();
     gLog << "Exiting with return code 0" << std::endl;
     gLog << "Thanks for playing." << std::endl;

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <streambuf>
 
@@ -27,7 +28,7 @@ void OnQuitSignal(int) {
 // Reads file descriptor 0 and also watches the wake pipe, so a signal that arrives just before
 // the read blocks still ends it.
 class cInputBuffer : public std::streambuf {
-public:
+  public:
     void Unread(const std::string& bytes) {
         // The bytes were read from the descriptor after everything already buffered here.
         std::string rest(gptr(), egptr());
@@ -35,7 +36,7 @@ public:
         setg(m_buffer, m_buffer, m_buffer);
     }
 
-protected:
+  protected:
     int_type underflow() override {
         if (gptr() < egptr()) {
             return traits_type::to_int_type(*gptr());
@@ -76,17 +77,17 @@ protected:
         }
     }
 
-private:
+  private:
     char m_buffer[4096];
     std::string m_pending;
 };
 
 // Writes file descriptor 1. A failed write silences it for good and asks the game to finish.
 class cOutputBuffer : public std::streambuf {
-public:
+  public:
     cOutputBuffer() { setp(m_buffer, m_buffer + sizeof m_buffer); }
 
-protected:
+  protected:
     int_type overflow(int_type ch) override {
         if (Drain() != 0) {
             return traits_type::eof();
@@ -100,7 +101,7 @@ protected:
 
     int sync() override { return Drain(); }
 
-private:
+  private:
     int Drain() {
         const char* next = pbase();
         const char* end = pptr();
@@ -124,6 +125,16 @@ private:
 };
 
 cInputBuffer* g_input = nullptr;
+std::streambuf* g_originalInput = nullptr;
+std::streambuf* g_originalOutput = nullptr;
+
+// Runs at exit before our buffers are destroyed: the last words reach the output, and the
+// standard library's own final flush finds its own buffers again.
+void PutBackStandardStreams() {
+    std::cout.flush();
+    std::cin.rdbuf(g_originalInput);
+    std::cout.rdbuf(g_originalOutput);
+}
 
 void InstallHandler(int signal, void (*handler)(int)) {
     struct sigaction action {};
@@ -145,21 +156,32 @@ void Sys_InstallStandardStreams() {
             fcntl(fd, F_SETFD, FD_CLOEXEC);
         }
     }
-    std::cin.rdbuf(&input);
-    std::cout.rdbuf(&output);
+    if (g_originalOutput == nullptr) {
+        g_originalInput = std::cin.rdbuf(&input);
+        g_originalOutput = std::cout.rdbuf(&output);
+        std::atexit(PutBackStandardStreams);
+    }
     InstallHandler(SIGINT, OnQuitSignal);
     InstallHandler(SIGTERM, OnQuitSignal);
     InstallHandler(SIGHUP, OnQuitSignal);
     InstallHandler(SIGPIPE, SIG_IGN);
 }
 
-bool Sys_QuitRequested() { return g_quitRequested != 0; }
+bool Sys_QuitRequested() {
+    return g_quitRequested != 0;
+}
 
-void Sys_RequestQuit() { g_quitRequested = 1; }
+void Sys_RequestQuit() {
+    g_quitRequested = 1;
+}
 
-void Sys_ClearQuitRequest() { g_quitRequested = 0; }
+void Sys_ClearQuitRequest() {
+    g_quitRequested = 0;
+}
 
-bool Sys_InputClosed() { return Sys_QuitRequested() || std::cin.eof() || std::cin.bad(); }
+bool Sys_InputClosed() {
+    return Sys_QuitRequested() || std::cin.eof() || std::cin.bad();
+}
 
 void Sys_UnreadInput(const std::string& bytes) {
     if (g_input != nullptr && !bytes.empty()) {

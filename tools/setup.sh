@@ -7,7 +7,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build}"
 shift || true
 
-packages=(g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev libgtest-dev libgmock-dev)
+packages=(g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev libgtest-dev libgmock-dev
+  faketime)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then

@@ -1,0 +1,182 @@
+// The real program in hostile surroundings: terminals and pipes, signals, closed and full
+// outputs, missing input, directories it may not write.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <sstream>
+
+#include "support/Process.h"
+#include "support/TestPlatform.h"
+
+namespace {
+
+class RealProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!HaveFaketime()) {
+            GTEST_SKIP() << "faketime is needed to speed up the game's clock";
+        }
+        m_directory = std::make_unique<cScratchDirectory>();
+        m_directory->CopyGameData();
+    }
+
+    cProcessOptions Options(const std::string& input) const {
+        cProcessOptions options;
+        options.directory = m_directory->path();
+        options.input = input;
+        return options;
+    }
+
+    // The save file is whole: nine lines, the last one "row column".
+    void ExpectCompleteSave() const {
+        const std::string save = m_directory->Read("Player.txt");
+        std::size_t lines = 0;
+        for (char c : save) {
+            lines += c == '\n' ? 1 : 0;
+        }
+        EXPECT_EQ(lines, 9u) << save;
+        EXPECT_NE(
+            m_directory->Read("log.txt").find("Saving Player Data.\nExiting with return code 0\n"
+                                              "Thanks for playing.\n"),
+            std::string::npos);
+    }
+
+    std::unique_ptr<cScratchDirectory> m_directory;
+};
+
+TEST_F(RealProgram, PipedOutputIsPlainTextWithoutEscapes) {
+    cProcess game(Options("Ann\ns\nm\nc\nq\n"));
+    EXPECT_EQ(game.Wait(20000), 0);
+    EXPECT_NE(game.output().find("Map of Tovashal Dungeon."), std::string::npos);
+    EXPECT_EQ(game.output().find('\x1b'), std::string::npos);
+    ExpectCompleteSave();
+}
+
+// A terminal turns each line end into a carriage return and a line feed.
+std::string Unterminal(std::string text) {
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+        text.erase(at, 1);
+    }
+    return text;
+}
+
+TEST_F(RealProgram, TerminalGetsTitleAndColoursAndIsGivenBackAtTheEnd) {
+    cProcessOptions options = Options("Ann\ns\nq\n\n");
+    options.outputKind = eOutputKind::Terminal;
+    cProcess game(options);
+    EXPECT_EQ(game.Wait(20000), 0);
+    const std::string out = Unterminal(game.output());
+    EXPECT_NE(out.find("\x1b]0;Vaultreach\x07"), std::string::npos);
+    EXPECT_NE(out.find("\x1b[0;32m\nWhich way do you want to go?"), std::string::npos);
+    EXPECT_NE(out.find("\x1b[0;33m(N)orth"), std::string::npos);
+    EXPECT_NE(out.find("\x1b[0;30;47m"), std::string::npos);
+    // After the farewell: the normal colours and the old title come back.
+    const std::size_t farewell = out.find("Press Enter to exit");
+    ASSERT_NE(farewell, std::string::npos);
+    EXPECT_NE(out.find("\x1b[0m", farewell), std::string::npos);
+    EXPECT_NE(out.find("\x1b[23;0t", farewell), std::string::npos);
+    ExpectCompleteSave();
+}
+
+TEST_F(RealProgram, QuitSignalsDuringAPauseSaveAndLeave) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        cProcessOptions options = Options("");
+        options.keepInputOpen = true;
+        options.clockSpeed = 0;  // the real clock: the title's pause lasts seconds
+        cProcess game(options);
+        ASSERT_TRUE(game.WaitForOutput("Vaultreach v1.2", 10000)) << signal;
+        game.Signal(signal);
+        EXPECT_EQ(game.Wait(3000), 0) << signal;
+        EXPECT_NE(game.output().find("Press Enter to exit"), std::string::npos) << signal;
+        ExpectCompleteSave();
+    }
+}
+
+TEST_F(RealProgram, QuitSignalsAtAPromptSaveAndLeave) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        cProcessOptions options = Options("Ann\na\n");
+        options.keepInputOpen = true;
+        cProcess game(options);
+        ASSERT_TRUE(game.WaitForOutput("(Q)uit\n?:", 20000)) << signal;
+        game.Signal(signal);
+        EXPECT_EQ(game.Wait(3000), 0) << signal;
+        ExpectCompleteSave();
+        EXPECT_NE(m_directory->Read("Player.txt").find("\nAnn\nAxe\n"), std::string::npos);
+    }
+}
+
+TEST_F(RealProgram, ATerminalSignalLeavesItsColoursRestored) {
+    cProcessOptions options = Options("Ann\ns\n");
+    options.outputKind = eOutputKind::Terminal;
+    cProcess game(options);
+    ASSERT_TRUE(game.WaitForOutput("(Q)uit\r\n?:", 20000));
+    game.Signal(SIGINT);
+    EXPECT_EQ(game.Wait(3000), 0);
+    const std::string out = Unterminal(game.output());
+    const std::size_t farewell = out.find("Press Enter to exit");
+    ASSERT_NE(farewell, std::string::npos);
+    EXPECT_NE(out.find("\x1b[0m", farewell), std::string::npos);
+    ExpectCompleteSave();
+}
+
+TEST_F(RealProgram, AClosedOutputPipeEndsTheGameInsteadOfKillingIt) {
+    cProcessOptions options = Options("");
+    options.keepInputOpen = true;
+    cProcess game(options);
+    ASSERT_TRUE(game.WaitForOutput("Vaultreach v1.2", 10000));
+    game.CloseOutput();
+    EXPECT_EQ(game.Wait(10000), 0);
+    ExpectCompleteSave();
+}
+
+TEST_F(RealProgram, AFullOutputDeviceEndsTheGame) {
+    cProcessOptions options = Options("Ann\ns\n");
+    options.keepInputOpen = true;
+    options.outputKind = eOutputKind::FullDevice;
+    cProcess game(options);
+    EXPECT_EQ(game.Wait(10000), 0);
+    ExpectCompleteSave();
+}
+
+TEST_F(RealProgram, ClosedOrEmptyInputEndsTheGameAtTheFirstPrompt) {
+    for (eInputKind kind : {eInputKind::Closed, eInputKind::DevNull}) {
+        cProcessOptions options = Options("");
+        options.inputKind = kind;
+        cProcess game(options);
+        EXPECT_EQ(game.Wait(20000), 0);
+        EXPECT_NE(game.output().find("What is your name? "), std::string::npos);
+        EXPECT_EQ(game.output().find("You will need a weapon."), std::string::npos);
+        ExpectCompleteSave();
+    }
+}
+
+TEST_F(RealProgram, ASaveThatCannotBeWrittenKeepsTheOldOne) {
+    m_directory->Write("Player.txt", "the previous save\n");
+    // The new save is written beside the old one first; make that impossible.
+    ASSERT_EQ(mkdir((m_directory->path() + "/Player.txt.tmp").c_str(), 0755), 0);
+    cProcess game(Options("Ann\ns\nq\n"));
+    EXPECT_EQ(game.Wait(20000), 0);
+    EXPECT_NE(game.output().find("Failed to open Player.txt\n"), std::string::npos);
+    EXPECT_EQ(m_directory->Read("Player.txt"), "the previous save\n");
+}
+
+TEST_F(RealProgram, AReadOnlyDirectoryStopsTheGameBeforeItStarts) {
+    cProcessOptions options = Options("");
+    options.clockSpeed = 0;  // it stops before any pause, and faketime cannot follow setpriv
+    if (geteuid() == 0) {
+        // Root writes anywhere; play as nobody instead.
+        options.wrapper = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    }
+    ASSERT_EQ(chmod(m_directory->path().c_str(), 0555), 0);
+    cProcess game(options);
+    const int status = game.Wait(10000);
+    chmod(m_directory->path().c_str(), 0755);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(game.output(), "Failed to create log file, aborting.\n");
+    EXPECT_FALSE(m_directory->Exists("log.txt"));
+}
+
+}  // namespace
