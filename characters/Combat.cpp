@@ -63,8 +63,8 @@ bool PlayerFirst(cCharacter& enemy, cCharacter& player) {
     const std::int32_t answered = SecondStrike(enemy, player);
     if (answered > 0) {
         ShakeScreen();
-        std::cout << enemy.name << " attacks second and deals " << answered << " to "
-                  << player.name << "!" << std::endl;
+        std::cout << enemy.name << " attacks second and deals " << answered << " to " << player.name
+                  << "!" << std::endl;
     } else {
         std::cout << player.name << " parries the attack!" << std::endl;
     }
@@ -146,6 +146,11 @@ char CombatMenu() {
 }
 
 void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cInventory& inventory) {
+    // A player whose input has ended (at a question of the gnome, say) has left the game:
+    // the monster goes unseen rather than bringing up a prompt nobody can answer.
+    if (Sys_InputClosed()) {
+        return;
+    }
     std::cout << std::endl << std::endl << "A " << enemy->name << " approaches." << std::endl;
     Pause(1000);
     for (;;) {
@@ -165,6 +170,10 @@ void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cInventory&
             killed = ExchangeBlows(*enemy, player, false);
         } else if (answer == 'i') {
             inventory.UseMenu();
+            // The item menu may have met the end of the input: the fight stops there.
+            if (Sys_InputClosed()) {
+                break;
+            }
             killed = ExchangeBlows(*enemy, player, true);
         } else if (answer == 'r') {
             const int getaway = RollDice(player.defense);

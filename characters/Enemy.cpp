@@ -15,7 +15,9 @@ void cEnemy::Arm(std::unique_ptr<cWeapon> ownWeapon) {
     weapon = m_ownWeapon.get();
 }
 
-void cEnemy::LoadPicture(const std::string& fileName) { LoadTextArt(fileName, art); }
+void cEnemy::LoadPicture(const std::string& fileName) {
+    LoadTextArt(fileName, art);
+}
 
 cSkeleton::cSkeleton(std::string name) : cEnemy(40, 9, 4, 2, 0, std::move(name)) {
     Arm(std::make_unique<cWeapon>(10, 2, "Sword"));

@@ -20,60 +20,60 @@ extern std::int32_t gEncounterChance;
 constexpr std::int32_t kStartingEncounterChance = 30;
 
 class cEnemy : public cCharacter {
-public:
+  public:
     cEnemy(std::int32_t health, std::int32_t attack, std::int32_t defense, std::int32_t initiative,
            std::int32_t naturalDamage, std::string name);
     ~cEnemy() override;
 
     cTextArt art;
 
-protected:
+  protected:
     // Armed kinds hand over the weapon they built; the monster owns it from then on.
     void Arm(std::unique_ptr<cWeapon> ownWeapon);
     void LoadPicture(const std::string& fileName);
 
-private:
+  private:
     std::unique_ptr<cWeapon> m_ownWeapon;
 };
 
 class cSkeleton : public cEnemy {
-public:
+  public:
     explicit cSkeleton(std::string name);
 };
 class cOgre : public cEnemy {
-public:
+  public:
     explicit cOgre(std::string name);
 };
 class cSnake : public cEnemy {
-public:
+  public:
     explicit cSnake(std::string name);
 };
 class cDemon : public cEnemy {
-public:
+  public:
     explicit cDemon(std::string name);
 };
 class cVampire : public cEnemy {
-public:
+  public:
     explicit cVampire(std::string name);
 };
 class cSloth : public cEnemy {
-public:
+  public:
     explicit cSloth(std::string name);
 };
 class cPhoenix : public cEnemy {
-public:
+  public:
     explicit cPhoenix(std::string name);
 };
 class cTroll : public cEnemy {
-public:
+  public:
     explicit cTroll(std::string name);
 };
 class cRat : public cEnemy {
-public:
+  public:
     explicit cRat(std::string name);
 };
 class cJelly : public cEnemy {
-public:
+  public:
     explicit cJelly(std::string name);
 };
 

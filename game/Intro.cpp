@@ -19,25 +19,27 @@ const char* const kVersion = "1.2";
 namespace {
 
 const char* const kBanner[] = {
-        "           _________________________________________________________           ",
-        "          |                                                         |          ",
-        "          |  ##   ##    ###    ##   ##  ##       #######            |          ",
-        "          |  ##   ##   ## ##   ##   ##  ##         ###              |          ",
-        "          |   ## ##   ##   ##  ##   ##  ##         ###              |          ",
-        "          |    ###    #######  ##   ##  ##         ###              |          ",
-        "          |     #     ##   ##   #####   #######    ###              |          ",
-        "          |                                                         |          ",
-        "          |  ######   #######    ###     ######  ##   ##            |          ",
-        "          |  ##   ##  ##        ## ##   ##       ##   ##            |          ",
-        "          |  ######   #####    ##   ##  ##       #######            |          ",
-        "          |  ##  ##   ##       #######  ##       ##   ##            |          ",
-        "          |  ##   ##  #######  ##   ##   ######  ##   ##            |          ",
-        "          |_________________________________________________________|          ",
+    "           _________________________________________________________           ",
+    "          |                                                         |          ",
+    "          |  ##   ##    ###    ##   ##  ##       #######            |          ",
+    "          |  ##   ##   ## ##   ##   ##  ##         ###              |          ",
+    "          |   ## ##   ##   ##  ##   ##  ##         ###              |          ",
+    "          |    ###    #######  ##   ##  ##         ###              |          ",
+    "          |     #     ##   ##   #####   #######    ###              |          ",
+    "          |                                                         |          ",
+    "          |  ######   #######    ###     ######  ##   ##            |          ",
+    "          |  ##   ##  ##        ## ##   ##       ##   ##            |          ",
+    "          |  ######   #####    ##   ##  ##       #######            |          ",
+    "          |  ##  ##   ##       #######  ##       ##   ##            |          ",
+    "          |  ##   ##  #######  ##   ##   ######  ##   ##            |          ",
+    "          |_________________________________________________________|          ",
 };
 
 constexpr int kBannerWidth = 79;
 
-void SetColour(tAttribute attribute) { SetConsoleTextAttribute(gConsoleOutput, attribute); }
+void SetColour(tAttribute attribute) {
+    SetConsoleTextAttribute(gConsoleOutput, attribute);
+}
 
 void ShowTitleScreen(cAudioManager& audio) {
     audio.PlayMusic("introb");
@@ -83,10 +85,12 @@ std::string ReadName() {
 
 }  // namespace
 
-std::vector<std::string> BannerLines() { return std::vector<std::string>(std::begin(kBanner), std::end(kBanner)); }
+std::vector<std::string> BannerLines() {
+    return std::vector<std::string>(std::begin(kBanner), std::end(kBanner));
+}
 
-bool RunIntro(cPlayer& player, cWeaponManager& weapons, cAudioManager& audio,
-              cInventory& inventory, std::uint32_t& startTick) {
+bool RunIntro(cPlayer& player, cWeaponManager& weapons, cAudioManager& audio, cInventory& inventory,
+              std::uint32_t& startTick) {
     ShowTitleScreen(audio);
     startTick = Sys_TickCount();
 

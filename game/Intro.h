@@ -25,7 +25,7 @@ constexpr std::size_t kMaxNameLength = 255;
 std::vector<std::string> BannerLines();
 
 // False when the input ended during the story: the game is over and nothing more is asked.
-bool RunIntro(cPlayer& player, cWeaponManager& weapons, cAudioManager& audio,
-              cInventory& inventory, std::uint32_t& startTick);
+bool RunIntro(cPlayer& player, cWeaponManager& weapons, cAudioManager& audio, cInventory& inventory,
+              std::uint32_t& startTick);
 
 #endif

@@ -63,7 +63,9 @@ cGnomeOfAntithesis::~cGnomeOfAntithesis() {
     gEncounterChance = savedEncounterChance;
 }
 
-void cGnomeOfAntithesis::TakeTurn() { Speak(); }
+void cGnomeOfAntithesis::TakeTurn() {
+    Speak();
+}
 
 void cGnomeOfAntithesis::Display() {
     if (art.data) {
@@ -111,8 +113,8 @@ void cGnomeOfAntithesis::CastAuferoHostis() {
 }
 
 void cGnomeOfAntithesis::CastHelpingSpell() {
-    SayLines({"Hey Buddy.  Looks like you need some help.",
-              "Let me cast a spell that will help you."});
+    SayLines(
+        {"Hey Buddy.  Looks like you need some help.", "Let me cast a spell that will help you."});
     Chant();
     owner->health += static_cast<std::int32_t>(std::trunc(owner->health * -0.25));
 }
@@ -128,8 +130,8 @@ void cGnomeOfAntithesis::TellGentlemanStory() {
 }
 
 void cGnomeOfAntithesis::Confess() {
-    SayLines({"There actually is no invasion. The old man lied to you.",
-              "Its been me the whole time."});
+    SayLines(
+        {"There actually is no invasion. The old man lied to you.", "Its been me the whole time."});
 }
 
 void cGnomeOfAntithesis::Speak() {
@@ -183,7 +185,8 @@ void cGnomeOfAntithesis::Speak() {
             SayLines({"Why did you ever sign up for this anyway?"});
             break;
         case 9:
-            SayLines({"See that thing to your left?", "Its called a wall.  I can go through it because",
+            SayLines({"See that thing to your left?",
+                      "Its called a wall.  I can go through it because",
                       "I'm magical.  You can't because you're a loser."});
             break;
         case 10:

@@ -20,7 +20,7 @@
 class cCharacter;
 
 class cGnomeOfAntithesis : public cItem {
-public:
+  public:
     explicit cGnomeOfAntithesis(cCharacter* owner);
     ~cGnomeOfAntithesis() override;
 
@@ -33,7 +33,7 @@ public:
     std::int32_t savedLuck;
     std::int32_t savedEncounterChance;
 
-private:
+  private:
     void SayLines(std::initializer_list<const char*> lines);
     void AskAndIgnore(const char* question);
     void Chant();
