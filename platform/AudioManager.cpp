@@ -1,8 +1,207 @@
 #include "platform/AudioManager.h"
 
-cSoundEffect::~cSoundEffect() = default;
-cMusicTrack::~cMusicTrack() = default;
-cAudioManager::cAudioManager() = default;
-cAudioManager::~cAudioManager() = default;
-bool cAudioManager::LoadSounds(std::string) { return false; }
-void cAudioManager::PlayMusic(const std::string&) {}
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "platform/Files.h"
+
+namespace {
+
+constexpr int kFrequency = 22050;
+constexpr Uint16 kFormat = AUDIO_S16LSB;
+constexpr int kChannels = 2;
+constexpr int kChunkSize = 4096;
+
+// A loop count as the list means it: optional sign, digits, within 32 bits.
+bool ParseLoopCount(const std::string& text, std::int32_t& value) {
+    std::size_t digits = (!text.empty() && (text[0] == '+' || text[0] == '-')) ? 1 : 0;
+    if (digits == text.size()) {
+        return false;
+    }
+    for (std::size_t i = digits; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+    }
+    errno = 0;
+    const long long parsed = std::strtoll(text.c_str(), nullptr, 10);
+    if (errno == ERANGE || parsed < std::numeric_limits<std::int32_t>::min() ||
+        parsed > std::numeric_limits<std::int32_t>::max()) {
+        return false;
+    }
+    value = static_cast<std::int32_t>(parsed);
+    return true;
+}
+
+void SkipLine(std::istream& in) {
+    in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+}
+
+// The sound libraries report every missing card, server and plug-in on standard error
+// ("ALSA lib ...") while a device is being looked for. The game's own account of a failure is
+// the line in AudioLog.txt, so their chatter is sent to /dev/null while the device opens and
+// closes.
+class cQuietStandardError {
+  public:
+    cQuietStandardError() {
+        std::fflush(stderr);
+        m_saved = dup(2);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0) {
+            dup2(null, 2);
+        }
+        if (null >= 0) {
+            close(null);
+        }
+    }
+    ~cQuietStandardError() {
+        std::fflush(stderr);
+        if (m_saved >= 0) {
+            dup2(m_saved, 2);
+            close(m_saved);
+        }
+    }
+    cQuietStandardError(const cQuietStandardError&) = delete;
+    cQuietStandardError& operator=(const cQuietStandardError&) = delete;
+
+  private:
+    int m_saved = -1;
+};
+
+class cMixerBackend : public cAudioBackend {
+  public:
+    bool OpenDevice(std::string& error) override {
+        cQuietStandardError quiet;
+        if (Mix_OpenAudio(kFrequency, kFormat, kChannels, kChunkSize) != 0) {
+            error = SDL_GetError();
+            return false;
+        }
+        return true;
+    }
+
+    void CloseDevice() override {
+        cQuietStandardError quiet;
+        Mix_CloseAudio();
+    }
+
+    Mix_Chunk* LoadEffect(const std::string& path) override {
+        // With freesrc set SDL_mixer closes the file itself, on failure as well.
+        return Mix_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1);
+    }
+
+    Mix_Music* LoadMusic(const std::string& path) override { return Mix_LoadMUS(path.c_str()); }
+
+    void PlayMusic(Mix_Music* music, int loops) override {
+        // A track that failed to load holds null; SDL_mixer refuses it without harm.
+        Mix_PlayMusic(music, loops);
+    }
+};
+
+std::unique_ptr<cAudioBackend>& Backend() {
+    static std::unique_ptr<cAudioBackend> backend = std::make_unique<cMixerBackend>();
+    return backend;
+}
+
+}  // namespace
+
+void Sys_InstallAudioBackend(std::unique_ptr<cAudioBackend> backend) {
+    Backend() = backend ? std::move(backend) : std::make_unique<cMixerBackend>();
+}
+
+cSoundEffect::~cSoundEffect() {
+    if (sample != nullptr) {
+        Mix_FreeChunk(sample);
+    }
+}
+
+cMusicTrack::~cMusicTrack() {
+    if (music != nullptr) {
+        Mix_FreeMusic(music);
+    }
+}
+
+cAudioManager::cAudioManager() {
+    m_log.open("AudioLog.txt", std::ios::out | std::ios::trunc);
+    std::string error;
+    if (!Backend()->OpenDevice(error)) {
+        m_log << "Error: " << error << std::endl;
+    } else {
+        m_deviceOpen = true;
+    }
+    m_log.close();
+}
+
+cAudioManager::~cAudioManager() {
+    // SDL_mixer counts opens, so a manager that failed to open must not close someone else's.
+    if (m_deviceOpen) {
+        Backend()->CloseDevice();
+    }
+    effects.clear();
+    music.clear();
+}
+
+bool cAudioManager::LoadSounds(std::string name) {
+    std::ifstream file;
+    if (Sys_RegularFileSize(name) >= 0) {
+        file.open(name);
+    }
+    // A stream never opened is still in a good state; only an open one means the list is there.
+    if (!file.is_open() || !file.good()) {
+        return false;
+    }
+    SkipLine(file);
+
+    if (!file.eof()) {
+        while (true) {
+            file >> std::ws;
+            const int next = file.peek();
+            if (next == std::char_traits<char>::eof() || next == ';') {
+                break;
+            }
+            auto effect = std::make_unique<cSoundEffect>();
+            if (!(file >> effect->path >> effect->name)) {
+                break;
+            }
+            effect->sample = Backend()->LoadEffect(effect->path);
+            const std::string key = effect->name;
+            effects[key] = std::move(effect);
+        }
+    }
+    SkipLine(file);
+
+    if (!file.eof()) {
+        std::string path;
+        std::string trackName;
+        std::string loopsText;
+        while (file >> path >> trackName >> loopsText) {
+            std::int32_t loops = 0;
+            if (!ParseLoopCount(loopsText, loops)) {
+                // Nothing after a damaged entry can be trusted to line up: the list ends here.
+                break;
+            }
+            auto track = std::make_unique<cMusicTrack>();
+            track->path = path;
+            track->name = trackName;
+            track->loops = loops;
+            track->music = Backend()->LoadMusic(path);
+            music[trackName] = std::move(track);
+        }
+    }
+    return true;
+}
+
+void cAudioManager::PlayMusic(const std::string& name) {
+    const auto found = music.find(name);
+    if (found == music.end()) {
+        return;
+    }
+    Backend()->PlayMusic(found->second->music, found->second->loops);
+}

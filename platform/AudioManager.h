@@ -5,10 +5,19 @@
 //
 // The constructor truncates "AudioLog.txt", opens the device (22050 Hz, signed 16-bit little
 // endian, stereo, 4096-sample chunks) and logs one "Error: " line with SDL's text if that
-// fails; the game then runs silent. LoadSounds reads the sound list: a header line, effect
-// entries (path, name), a line beginning with ';', then music entries (path, name, loop count).
-// PlayMusic starts a music entry by name and does nothing for an unknown one. The destructor
-// closes the device, then frees the effects and the music.
+// fails; the game then runs silent. Nothing else is ever written to the log.
+//
+// LoadSounds reads the sound list, whitespace-separated fields after a header line: effect
+// entries (path, name), then a line beginning with ';', then music entries (path, name, loop
+// count). Without a ';' line everything after the header is an effect. A later entry with the
+// same name replaces the earlier one. A sound that cannot be loaded keeps its record with a
+// null handle, silently. A music entry whose loop count is not a decimal integer within 32 bits
+// is skipped with the rest of its line. False, with the tables untouched, when the list is not
+// a readable regular file.
+//
+// PlayMusic starts a music entry by name with its loop count (SDL_mixer's meaning: -1 is
+// forever) and does nothing for an unknown name. The destructor closes the device, then frees
+// the effects and the music.
 
 #include <cstdint>
 #include <fstream>
@@ -20,25 +29,52 @@ struct Mix_Chunk;
 struct _Mix_Music;
 typedef struct _Mix_Music Mix_Music;
 
+// Frees its sample when destroyed.
 class cSoundEffect {
-public:
+  public:
+    cSoundEffect() = default;
     ~cSoundEffect();
+    cSoundEffect(const cSoundEffect&) = delete;
+    cSoundEffect& operator=(const cSoundEffect&) = delete;
+
     Mix_Chunk* sample = nullptr;
     std::string path;
     std::string name;
 };
 
+// Frees its music when destroyed (SDL_mixer stops it first if it is playing).
 class cMusicTrack {
-public:
+  public:
+    cMusicTrack() = default;
     ~cMusicTrack();
+    cMusicTrack(const cMusicTrack&) = delete;
+    cMusicTrack& operator=(const cMusicTrack&) = delete;
+
     Mix_Music* music = nullptr;
     std::string path;
     std::string name;
     std::int32_t loops = 0;
 };
 
+// Where the sound goes: SDL_mixer by default. A headless run or a test installs a silent
+// backend (Sys_InstallAudioBackend) that opens nothing and loads nothing.
+class cAudioBackend {
+  public:
+    virtual ~cAudioBackend() = default;
+    // False, with SDL's reason in error, when the device cannot be opened.
+    virtual bool OpenDevice(std::string& error) = 0;
+    virtual void CloseDevice() = 0;
+    // Null when the file cannot be loaded.
+    virtual Mix_Chunk* LoadEffect(const std::string& path) = 0;
+    virtual Mix_Music* LoadMusic(const std::string& path) = 0;
+    virtual void PlayMusic(Mix_Music* music, int loops) = 0;
+};
+
+// Null puts SDL_mixer back.
+void Sys_InstallAudioBackend(std::unique_ptr<cAudioBackend> backend);
+
 class cAudioManager {
-public:
+  public:
     cAudioManager();
     ~cAudioManager();
     cAudioManager(const cAudioManager&) = delete;
@@ -50,7 +86,7 @@ public:
     std::map<std::string, std::unique_ptr<cSoundEffect>> effects;
     std::map<std::string, std::unique_ptr<cMusicTrack>> music;
 
-private:
+  private:
     std::ofstream m_log;
     bool m_deviceOpen = false;
 };

@@ -222,6 +222,10 @@ TEST(Winning, OnlyYesPlaysAgainAndEmptyLinesAreSkipped) {
     const cGameResult game = RunGame(Quiet(WalkToExitInput() + "Y\nq\n"));
     EXPECT_EQ(Count(game.transcript, "Vaultreach v1.2"), 2u);
     EXPECT_EQ(Lines(game.File("log.txt"))[5], "Entering Game Loop...Entering Game Loop...Done.");
+    // Every game opens with the title music, looping for as long as it lasts.
+    EXPECT_EQ(game.audio->plays, (std::vector<int>{-1, -1}));
+    EXPECT_EQ(game.audio->opens, 1);
+    EXPECT_EQ(game.audio->closes, 1);
     // The new game starts at the entrance, alive, carrying both loaves.
     EXPECT_NE(game.File("Player.txt").find("\n0 1\n"), std::string::npos);
     EXPECT_NE(game.transcript.find("Bread"), std::string::npos);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
 #include <sstream>
 
 #include "support/Process.h"
@@ -177,6 +178,49 @@ TEST_F(RealProgram, AReadOnlyDirectoryStopsTheGameBeforeItStarts) {
     EXPECT_EQ(status, 1);
     EXPECT_EQ(game.output(), "Failed to create log file, aborting.\n");
     EXPECT_FALSE(m_directory->Exists("log.txt"));
+}
+
+TEST_F(RealProgram, TheTitleMusicReachesTheSoundDevice) {
+    // SDL's disk driver writes what it would play into a file of raw 16-bit samples.
+    const std::string samples = m_directory->path() + "/heard.raw";
+    cProcessOptions options = Options("");
+    options.keepInputOpen = true;
+    options.clockSpeed = 0;  // the device is paced by the real clock
+    options.environment = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", samples}};
+    cProcess game(options);
+    ASSERT_TRUE(game.WaitForOutput("Vaultreach v1.2", 10000));
+    usleep(1500 * 1000);  // well inside the title's first pause
+    game.Signal(SIGTERM);
+    EXPECT_EQ(game.Wait(5000), 0);
+    EXPECT_EQ(m_directory->Read("AudioLog.txt"), "");
+
+    const std::string heard = m_directory->Read("heard.raw");
+    ASSERT_GE(heard.size(), 4096u * 4) << "at least one chunk of stereo 16-bit samples";
+    std::size_t loud = 0;
+    for (std::size_t i = 0; i + 1 < heard.size(); i += 2) {
+        const auto sample = static_cast<std::int16_t>(
+            static_cast<unsigned char>(heard[i]) | static_cast<unsigned char>(heard[i + 1]) << 8);
+        loud += (sample > 500 || sample < -500) ? 1 : 0;
+    }
+    EXPECT_GT(loud, heard.size() / 2 / 10) << "the music is audible, not silence";
+}
+
+TEST_F(RealProgram, WithoutASoundCardOnlyTheAudioLogSaysSo) {
+    cProcessOptions options = Options("Ann\ns\nq\n");
+    options.captureErrors = true;
+    // ALSA finds no card on a machine without sound and its library complains on standard
+    // error; none of that may reach the player's terminal.
+    options.environment = {{"SDL_AUDIODRIVER", "alsa"}};
+    cProcess game(options);
+    EXPECT_EQ(game.Wait(20000), 0);
+    EXPECT_EQ(game.output().find("ALSA"), std::string::npos) << game.output().substr(0, 400);
+    EXPECT_EQ(game.output().rfind("File ", 0), std::string::npos);
+    const std::string log = m_directory->Read("AudioLog.txt");
+    if (!log.empty()) {
+        EXPECT_EQ(log.rfind("Error: ", 0), 0u) << log;
+        EXPECT_EQ(log.find('\n'), log.size() - 1) << log;
+    }
+    ExpectCompleteSave();
 }
 
 }  // namespace

@@ -38,6 +38,9 @@ int MillisecondsLeft(tClock::time_point deadline) {
         setenv("FAKETIME_NO_CACHE", "1", 1);
         setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
     }
+    for (const auto& variable : options.environment) {
+        setenv(variable.first.c_str(), variable.second.c_str(), 1);
+    }
     std::vector<std::string> words = options.wrapper;
     words.push_back(GameBinary());
     std::vector<char*> argv;
@@ -104,8 +107,12 @@ cProcess::cProcess(const cProcessOptions& options) {
             const int full = open("/dev/full", O_WRONLY);
             dup2(full, 1);
         }
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 2);
+        if (options.captureErrors) {
+            dup2(1, 2);
+        } else {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 2);
+        }
         for (int fd = 3; fd < 256; ++fd) {
             close(fd);
         }

@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class eOutputKind { Pipe, Terminal, FullDevice };
@@ -21,6 +22,8 @@ struct cProcessOptions {
     eOutputKind outputKind = eOutputKind::Pipe;
     double clockSpeed = 1000.0;        // faketime's speed-up; 0 for the real clock
     std::vector<std::string> wrapper;  // run the game under this command (setpriv, say)
+    std::vector<std::pair<std::string, std::string>> environment;  // set last, overriding
+    bool captureErrors = false;  // standard error joins the output instead of /dev/null
 };
 
 class cProcess {

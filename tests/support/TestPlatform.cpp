@@ -177,6 +177,10 @@ cGameResult RunGame(const cGameOptions& options) {
         Sys_InstallConsole(std::make_unique<cRecordingConsole>(
             result.console = std::make_shared<cConsoleRecord>(), options.consoleUsable));
         session.clock().calendarSeconds = options.seed;
+        result.audio = std::make_shared<cAudioRecord>();
+        if (!options.realAudio) {
+            Sys_InstallAudioBackend(std::make_unique<cSilentAudio>(result.audio));
+        }
         if (options.prepare) {
             options.prepare(session);
         }
@@ -185,6 +189,7 @@ cGameResult RunGame(const cGameOptions& options) {
         result.status = GameMain(1, argv);
         result.clockAtEnd = session.clock().Peek();
         result.transcript = session.Output();
+        Sys_InstallAudioBackend(nullptr);
     }
     return result;
 }

@@ -8,7 +8,8 @@
 // and a console that writes every colour change into the transcript as {N}. It also puts the
 // game's globals back as they are at program start.
 //
-// RunGame runs the main routine in a fresh directory holding the game's data files.
+// RunGame runs the main routine in a fresh directory holding the game's data files, with the
+// silent audio backend unless asked for SDL's.
 
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/AudioManager.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 
@@ -77,6 +79,37 @@ class cRecordingConsole : public cConsole {
     std::shared_ptr<cConsoleRecord> m_record;
     bool m_usable;
     cWindowRect m_rect{100, 50, 740, 450};
+};
+
+// What the silent audio backend was asked to do.
+struct cAudioRecord {
+    int opens = 0;
+    int closes = 0;
+    std::vector<std::string> loaded;  // paths, effects and music alike
+    std::vector<int> plays;           // the loop count of each music start
+};
+
+// Opens no device and loads nothing, so a whole game runs without SDL's audio thread.
+class cSilentAudio : public cAudioBackend {
+  public:
+    explicit cSilentAudio(std::shared_ptr<cAudioRecord> record) : m_record(std::move(record)) {}
+    bool OpenDevice(std::string&) override {
+        ++m_record->opens;
+        return true;
+    }
+    void CloseDevice() override { ++m_record->closes; }
+    Mix_Chunk* LoadEffect(const std::string& path) override {
+        m_record->loaded.push_back(path);
+        return nullptr;
+    }
+    Mix_Music* LoadMusic(const std::string& path) override {
+        m_record->loaded.push_back(path);
+        return nullptr;
+    }
+    void PlayMusic(Mix_Music*, int loops) override { m_record->plays.push_back(loops); }
+
+  private:
+    std::shared_ptr<cAudioRecord> m_record;
 };
 
 // Standard input made of text and of actions run when the game first reads past them.
@@ -151,6 +184,7 @@ struct cGameOptions {
     std::int64_t seed = 1;
     bool consoleUsable = true;
     bool copyData = true;
+    bool realAudio = false;  // SDL_mixer on SDL's dummy device instead of the silent backend
     std::map<std::string, std::string> files;  // written over the data files
     std::vector<std::string> removed;          // data files taken away
     // Runs inside the session just before the game starts (to add scripted actions, say).
@@ -162,6 +196,7 @@ struct cGameResult {
     std::string transcript;
     std::unique_ptr<cScratchDirectory> directory;
     std::shared_ptr<cConsoleRecord> console;
+    std::shared_ptr<cAudioRecord> audio;
     std::uint32_t clockAtEnd = 0;
 
     std::string File(const std::string& name) const { return directory->Read(name); }

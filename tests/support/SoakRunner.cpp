@@ -1,0 +1,119 @@
+#include "support/SoakRunner.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "characters/Character.h"
+#include "characters/Enemy.h"
+#include "game/Game.h"
+#include "platform/StandardStreams.h"
+#include "support/PromptPlayer.h"
+
+namespace {
+
+// Everything the game writes next to its data; removed before each game so that each one has
+// to write its own save.
+const char* const kGameOutputs[] = {"Player.txt", "Player.txt.tmp", "log.txt", "AudioLog.txt",
+                                    "WeaponsLog.txt"};
+
+}  // namespace
+
+std::string cSoakOutcome::Faults() const {
+    std::ostringstream faults;
+    if (status != 0) {
+        faults << "exit status " << status << " instead of 0\n";
+    }
+    if (!saveReadsBack) {
+        faults << "Player.txt is missing or does not read back\n";
+    }
+    if (consoleRestores < 1) {
+        faults << "the console was not restored\n";
+    }
+    if (promptsAfterInputEnds > kMaxPromptsAfterInputEnds) {
+        faults << promptsAfterInputEnds << " questions asked after the input ended\n";
+    }
+    if (readsAfterInputEnds > kMaxReadsAfterInputEnds) {
+        faults << "the ended input was read " << readsAfterInputEnds << " more times\n";
+    }
+    return faults.str();
+}
+
+cSoakRunner::cSoakRunner() {
+    m_directory.CopyGameData();
+}
+
+cSoakOutcome cSoakRunner::Play(const cSoakGame& game) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    for (const char* name : kGameOutputs) {
+        m_directory.Remove(name);
+    }
+    cSoakOutcome outcome;
+    auto console = std::make_shared<cConsoleRecord>();
+    {
+        cSession session(game.input);
+        Sys_InstallConsole(std::make_unique<cRecordingConsole>(console));
+        session.clock().calendarSeconds = game.seed;
+        gEncounterChance = game.encounterChance;
+        std::size_t endedAt = 0;
+        session.input().SetFeeder([&session, &outcome, &endedAt]() {
+            if (!outcome.inputEnded) {
+                outcome.inputEnded = true;
+                endedAt = session.Output().size();
+            } else if (++outcome.readsAfterInputEnds > kMaxReadsAfterInputEnds) {
+                // Stops a prompt loop so that the fault is reported instead of hanging the run.
+                Sys_RequestQuit();
+            }
+            return std::string();
+        });
+        char name[] = "vaultreach";
+        char* argv[] = {name, nullptr};
+        outcome.status = GameMain(1, argv);
+        outcome.transcript = session.Output();
+        if (outcome.inputEnded) {
+            outcome.promptsAfterInputEnds = CountQuestions(outcome.transcript.substr(endedAt));
+        }
+    }
+    outcome.consoleRestores = console->restores;
+    outcome.saveReadsBack = SaveReadsBack(m_directory.path() + "/Player.txt");
+    return outcome;
+}
+
+bool SaveReadsBack(const std::string& path) {
+    // Load prints a line when it fails; keep that out of the test's own output.
+    std::ostringstream quiet;
+    std::streambuf* previous = std::cout.rdbuf(quiet.rdbuf());
+    cCharacter save("Loaded");
+    const bool loaded = save.Load(path);
+    std::cout.rdbuf(previous);
+    return loaded;
+}
+
+std::string EscapeBytes(const std::string& text, std::size_t limit) {
+    std::string escaped;
+    const std::size_t shown = text.size() < limit ? text.size() : limit;
+    for (std::size_t i = 0; i < shown; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\n') {
+            escaped += "\\n";
+        } else if (c == '\r') {
+            escaped += "\\r";
+        } else if (c == '\t') {
+            escaped += "\\t";
+        } else if (c == '\\') {
+            escaped += "\\\\";
+        } else if (c < 0x20 || c >= 0x7f) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            escaped += hex;
+        } else {
+            escaped.push_back(static_cast<char>(c));
+        }
+    }
+    if (shown < text.size()) {
+        escaped += "... (" + std::to_string(text.size() - shown) + " more bytes)";
+    }
+    return escaped;
+}

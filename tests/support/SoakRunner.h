@@ -1,0 +1,66 @@
+#ifndef VAULTREACH_TESTS_SUPPORT_SOAKRUNNER_H
+#define VAULTREACH_TESTS_SUPPORT_SOAKRUNNER_H
+
+// Plays many whole games in-process, one after the other, in one scratch directory that holds
+// the data files (copied once), and judges each game by what a player must always be able to
+// rely on, whatever they typed:
+//  - the game ends by itself with status 0;
+//  - it leaves a "Player.txt" that cCharacter::Load reads back;
+//  - it hands the console back (Restore at least once);
+//  - once the input has ended it asks at most kMaxPromptsAfterInputEnds more questions, and it
+//    does not keep reading the ended input over and over (a prompt loop).
+//
+// Used by the random soak of the test suite and by the libFuzzer target.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "support/TestPlatform.h"
+
+// Questions that may still be printed after the input ended: the one whose answer failed can
+// be followed by at most this many before the game leaves.
+constexpr std::size_t kMaxPromptsAfterInputEnds = 2;
+// Reads of the ended input after the first; more means the game keeps asking nobody.
+constexpr int kMaxReadsAfterInputEnds = 50;
+
+struct cSoakGame {
+    std::string input;      // all of standard input
+    std::int64_t seed = 1;  // the calendar seconds that seed the game's generator
+    std::int32_t encounterChance = 30;
+};
+
+struct cSoakOutcome {
+    int status = -1;
+    bool saveReadsBack = false;
+    int consoleRestores = 0;
+    bool inputEnded = false;  // the game read past the end of the input
+    std::size_t promptsAfterInputEnds = 0;
+    int readsAfterInputEnds = 0;
+    std::string transcript;  // colour marks included
+
+    // Empty when the game behaved; otherwise what went wrong, one line per fault.
+    std::string Faults() const;
+};
+
+class cSoakRunner {
+  public:
+    cSoakRunner();
+    cSoakRunner(const cSoakRunner&) = delete;
+    cSoakRunner& operator=(const cSoakRunner&) = delete;
+
+    cSoakOutcome Play(const cSoakGame& game);
+    const cScratchDirectory& directory() const { return m_directory; }
+
+  private:
+    cScratchDirectory m_directory;
+};
+
+// Whether cCharacter::Load reads the save file at path.
+bool SaveReadsBack(const std::string& path);
+
+// The text with every byte outside printable ASCII written as \xNN (and \n, \r, \t, \\ as
+// such), for failure messages; longer texts are cut after limit bytes with a note.
+std::string EscapeBytes(const std::string& text, std::size_t limit = 4000);
+
+#endif
