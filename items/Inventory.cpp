@@ -11,9 +11,13 @@
 
 namespace {
 
-void DiscardLine() { std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n'); }
+void DiscardLine() {
+    std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+}
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 }  // namespace
 
@@ -46,7 +50,10 @@ void cInventory::AddCompanion(std::unique_ptr<cItem> item) {
     stack->item = std::move(item);
     companions.push_back(std::move(stack));
     SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
-    std::cout << std::endl << "\n***" << "Recieved " << name << "!***\n" << std::endl;
+    std::cout << std::endl
+              << "\n***"
+              << "Recieved " << name << "!***\n"
+              << std::endl;
     SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
 }
 
@@ -136,7 +143,16 @@ void cInventory::DropMenu() {
             return;
         }
         std::cin.clear();
+        // A number too long for the stream is still a number, one that names no entry.
+        if (index == std::numeric_limits<long long>::max() ||
+            index == std::numeric_limits<long long>::min()) {
+            return;
+        }
         DiscardLine();
+        // The discarded line may have been the last of the input.
+        if (Sys_InputClosed()) {
+            return;
+        }
         std::cout << "\nWhich item do you want to drop?\n"
                   << "?:";
     }
@@ -144,7 +160,8 @@ void cInventory::DropMenu() {
         return;
     }
     const std::size_t position = static_cast<std::size_t>(index);
-    std::cout << std::endl << "***Dropped " << companions[position]->item->name << "!***" << std::endl;
+    std::cout << std::endl
+              << "***Dropped " << companions[position]->item->name << "!***" << std::endl;
     companions.erase(companions.begin() + static_cast<std::ptrdiff_t>(position));
 }
 

@@ -1,5 +1,6 @@
 #include "weapons/WeaponManager.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -29,17 +30,102 @@ bool ParseInteger(const std::string& text, std::int32_t& value) {
     return true;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Whether a field was meant as a number, even a malformed one ("4.5", "-x" is not).
+bool LooksNumeric(const std::string& text) {
+    if (text.empty()) {
+        return false;
+    }
+    if (text[0] == '+' || text[0] == '-') {
+        return text.size() > 1 && IsDigit(text[1]);
+    }
+    return IsDigit(text[0]);
+}
+
+struct cField {
+    std::string text;
+    bool startsLine = false;  // a line end (or the start of the records) came before it
+};
+
+// The whitespace-separated fields of the records, with one field of look-ahead, remembering
+// which fields begin a line so that a damaged record can be told from the next one.
+class cFieldReader {
+  public:
+    explicit cFieldReader(std::istream& in) : m_in(in) {}
+
+    // Null at the end of the input.
+    const cField* Peek() {
+        if (!m_hasNext) {
+            m_hasNext = Read(m_next);
+        }
+        return m_hasNext ? &m_next : nullptr;
+    }
+
+    bool Take(cField& field) {
+        if (Peek() == nullptr) {
+            return false;
+        }
+        field = std::move(m_next);
+        m_hasNext = false;
+        return true;
+    }
+
+    // Drops the fields that remain on the line of the last field taken.
+    void SkipRestOfLine() {
+        while (const cField* next = Peek()) {
+            if (next->startsLine) {
+                return;
+            }
+            m_hasNext = false;
+        }
+    }
+
+  private:
+    bool Read(cField& field) {
+        field.text.clear();
+        field.startsLine = m_atStart;
+        m_atStart = false;
+        char c = 0;
+        while (m_in.get(c) && std::isspace(static_cast<unsigned char>(c))) {
+            if (c == '\n') {
+                field.startsLine = true;
+            }
+        }
+        if (!m_in) {
+            return false;
+        }
+        do {
+            field.text.push_back(c);
+        } while (m_in.get(c) && !std::isspace(static_cast<unsigned char>(c)));
+        if (m_in) {
+            m_in.unget();
+        }
+        return true;
+    }
+
+    std::istream& m_in;
+    cField m_next;
+    bool m_hasNext = false;
+    bool m_atStart = true;
+};
+
 }  // namespace
 
 cWeaponManager::cWeaponManager() : m_log("WeaponsLog.txt", std::ios::out | std::ios::trunc) {}
 
-void cWeaponManager::Log(const std::string& line) { m_log << "cWeaponManager: " << line << std::endl; }
+void cWeaponManager::Log(const std::string& line) {
+    m_log << "cWeaponManager: " << line << std::endl;
+}
 
 bool cWeaponManager::LoadWeapons(std::string name) {
     std::ifstream file;
     if (Sys_RegularFileSize(name) >= 0) {
         file.open(name);
     }
+    // A stream that was never opened still reports good().
     if (!file.is_open() || !file.good()) {
         Log("Failed to load " + name + ".");
         return false;
@@ -47,32 +133,51 @@ bool cWeaponManager::LoadWeapons(std::string name) {
     while (file.peek() == '/') {
         file.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     }
-    std::string weaponName;
-    while (file >> weaponName) {
-        std::string damageText;
-        std::string spreadText;
-        file >> damageText >> spreadText;
+    cFieldReader fields(file);
+    cField weaponName;
+    while (fields.Take(weaponName)) {
+        // damage, then spread. A word that opens a later line where a number belongs is taken
+        // as the next record's name, so a record that lost a field does not swallow the next.
+        std::string numbers[2];
+        bool complete = true;
+        for (std::string& number : numbers) {
+            const cField* next = fields.Peek();
+            if (next == nullptr || (next->startsLine && !LooksNumeric(next->text))) {
+                complete = false;
+                break;
+            }
+            cField taken;
+            fields.Take(taken);
+            number = std::move(taken.text);
+        }
         std::int32_t damage = 0;
         std::int32_t spread = 0;
         std::string problem;
-        if (spreadText.empty()) {
+        if (!complete) {
             problem = "a field is missing";
-        } else if (!ParseInteger(damageText, damage)) {
-            problem = "damage \"" + damageText + "\" is not a decimal integer";
-        } else if (!ParseInteger(spreadText, spread)) {
-            problem = "spread \"" + spreadText + "\" is not a decimal integer";
+        } else if (!ParseInteger(numbers[0], damage)) {
+            problem = "damage \"" + numbers[0] + "\" is not a 32-bit decimal integer";
+        } else if (!ParseInteger(numbers[1], spread)) {
+            problem = "spread \"" + numbers[1] + "\" is not a 32-bit decimal integer";
         } else if (spread < 1) {
-            problem = "spread " + spreadText + " is below 1";
+            problem = "spread " + numbers[1] + " is below 1";
         }
         if (!problem.empty()) {
-            Log("Skipped weapon record " + weaponName + ": " + problem + ".");
-            // The rest of a damaged line is not trusted to start a new record.
-            if (!spreadText.empty()) {
-                file.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+            Log("Skipped weapon record " + weaponName.text + ": " + problem + ".");
+            // What follows a damaged value on its line is not trusted to start a new record.
+            if (complete) {
+                fields.SkipRestOfLine();
             }
             continue;
         }
-        weapons[weaponName] = std::make_unique<cWeapon>(damage, spread, weaponName);
+        // Reloading updates weapons in place: characters may already hold them.
+        std::unique_ptr<cWeapon>& stored = weapons[weaponName.text];
+        if (stored) {
+            stored->damage = damage;
+            stored->spread = spread;
+        } else {
+            stored = std::make_unique<cWeapon>(damage, spread, weaponName.text);
+        }
     }
     return true;
 }

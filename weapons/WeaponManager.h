@@ -7,11 +7,13 @@
 //
 // A record is stored only when its damage and spread are decimal integers and spread is at
 // least 1; anything else is skipped with one line in "WeaponsLog.txt" that begins
-// "cWeaponManager: " and names the record. Reading resumes at the next line, so a bad record
-// costs only itself, and loading always ends.
+// "cWeaponManager: " and names the record. A bad number costs the rest of its line; a record
+// that runs short ends where a word opens a later line in place of a number, and that word
+// starts the next record. So a bad record costs only itself, and loading always ends.
 //
-// The manager owns its weapons; pointers from GetWeapon stay valid while it lives. Misses are
-// logged, never shown.
+// The manager owns its weapons; pointers from GetWeapon stay valid while it lives, even when
+// the table is loaded again (a reloaded weapon is updated in place). Misses are logged, never
+// shown.
 
 #include <fstream>
 #include <map>
@@ -21,7 +23,7 @@
 #include "weapons/Weapon.h"
 
 class cWeaponManager {
-public:
+  public:
     cWeaponManager();
     cWeaponManager(const cWeaponManager&) = delete;
     cWeaponManager& operator=(const cWeaponManager&) = delete;
@@ -33,7 +35,7 @@ public:
 
     std::map<std::string, std::unique_ptr<cWeapon>> weapons;
 
-private:
+  private:
     void Log(const std::string& line);
 
     std::ofstream m_log;
