@@ -6,12 +6,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
 #include "platform/Files.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -19,27 +19,6 @@ constexpr int kFrequency = 22050;
 constexpr Uint16 kFormat = AUDIO_S16LSB;
 constexpr int kChannels = 2;
 constexpr int kChunkSize = 4096;
-
-// A loop count as the list means it: optional sign, digits, within 32 bits.
-bool ParseLoopCount(const std::string& text, std::int32_t& value) {
-    std::size_t digits = (!text.empty() && (text[0] == '+' || text[0] == '-')) ? 1 : 0;
-    if (digits == text.size()) {
-        return false;
-    }
-    for (std::size_t i = digits; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') {
-            return false;
-        }
-    }
-    errno = 0;
-    const long long parsed = std::strtoll(text.c_str(), nullptr, 10);
-    if (errno == ERANGE || parsed < std::numeric_limits<std::int32_t>::min() ||
-        parsed > std::numeric_limits<std::int32_t>::max()) {
-        return false;
-    }
-    value = static_cast<std::int32_t>(parsed);
-    return true;
-}
 
 void SkipLine(std::istream& in) {
     in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
@@ -92,12 +71,22 @@ class cMixerBackend : public cAudioBackend {
         Mix_CloseAudio();
     }
 
+    // Only regular files are handed to SDL_mixer: opening a FIFO for reading waits for a
+    // writer that never comes, and would hang the game before its title.
     Mix_Chunk* LoadEffect(const std::string& path) override {
+        if (Sys_RegularFileSize(path) < 0) {
+            return nullptr;
+        }
         // With freesrc set SDL_mixer closes the file itself, on failure as well.
         return Mix_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1);
     }
 
-    Mix_Music* LoadMusic(const std::string& path) override { return Mix_LoadMUS(path.c_str()); }
+    Mix_Music* LoadMusic(const std::string& path) override {
+        if (Sys_RegularFileSize(path) < 0) {
+            return nullptr;
+        }
+        return Mix_LoadMUS(path.c_str());
+    }
 
     void PlayMusic(Mix_Music* music, int loops) override {
         // A track that failed to load holds null; SDL_mixer refuses it without harm.
@@ -183,7 +172,7 @@ bool cAudioManager::LoadSounds(std::string name) {
         std::string loopsText;
         while (file >> path >> trackName >> loopsText) {
             std::int32_t loops = 0;
-            if (!ParseLoopCount(loopsText, loops)) {
+            if (!ParseDecimalInteger(loopsText, loops)) {
                 // Nothing after a damaged entry can be trusted to line up: the list ends here.
                 break;
             }

@@ -1,34 +1,13 @@
 #include "weapons/WeaponManager.h"
 
 #include <cctype>
-#include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <limits>
 
 #include "platform/Files.h"
+#include "platform/Text.h"
 
 namespace {
-
-// A decimal integer as the table means it: optional sign, digits, within 32 bits.
-bool ParseInteger(const std::string& text, std::int32_t& value) {
-    std::size_t digits = (!text.empty() && (text[0] == '+' || text[0] == '-')) ? 1 : 0;
-    if (digits == text.size()) {
-        return false;
-    }
-    for (std::size_t i = digits; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') {
-            return false;
-        }
-    }
-    errno = 0;
-    const long long parsed = std::strtoll(text.c_str(), nullptr, 10);
-    if (errno == ERANGE || parsed < INT32_MIN || parsed > INT32_MAX) {
-        return false;
-    }
-    value = static_cast<std::int32_t>(parsed);
-    return true;
-}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -155,9 +134,9 @@ bool cWeaponManager::LoadWeapons(std::string name) {
         std::string problem;
         if (!complete) {
             problem = "a field is missing";
-        } else if (!ParseInteger(numbers[0], damage)) {
+        } else if (!ParseDecimalInteger(numbers[0], damage)) {
             problem = "damage \"" + numbers[0] + "\" is not a 32-bit decimal integer";
-        } else if (!ParseInteger(numbers[1], spread)) {
+        } else if (!ParseDecimalInteger(numbers[1], spread)) {
             problem = "spread \"" + numbers[1] + "\" is not a 32-bit decimal integer";
         } else if (spread < 1) {
             problem = "spread " + numbers[1] + " is below 1";
