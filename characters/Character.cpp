@@ -95,12 +95,11 @@ bool cCharacter::Load(std::string fileName) {
     std::istringstream position(lines[8]);
     long long row = 0;
     long long column = 0;
-    const bool numbersRead = ReadNumber(lines[0], loaded.health) &&
-                             ReadNumber(lines[1], loaded.attack) &&
-                             ReadNumber(lines[2], loaded.defense) &&
-                             ReadNumber(lines[3], loaded.initiative) &&
-                             ReadNumber(lines[4], loaded.luck) &&
-                             ReadNumber(lines[7], loaded.naturalDamage) && (position >> row >> column);
+    const bool numbersRead =
+        ReadNumber(lines[0], loaded.health) && ReadNumber(lines[1], loaded.attack) &&
+        ReadNumber(lines[2], loaded.defense) && ReadNumber(lines[3], loaded.initiative) &&
+        ReadNumber(lines[4], loaded.luck) && ReadNumber(lines[7], loaded.naturalDamage) &&
+        (position >> row >> column);
     if (!numbersRead || row < INT32_MIN || row > INT32_MAX || column < INT32_MIN ||
         column > INT32_MAX || !(position >> std::ws).eof()) {
         return false;
@@ -117,7 +116,9 @@ bool cCharacter::Load(std::string fileName) {
     return true;
 }
 
-cPlayer::cPlayer(std::string name) : cCharacter(std::move(name)) { luck = kStartingPlayerLuck; }
+cPlayer::cPlayer(std::string name) : cCharacter(std::move(name)) {
+    luck = kStartingPlayerLuck;
+}
 
 void ShowCondition(cCharacter& character) {
     std::cout << std::endl;

@@ -25,7 +25,7 @@
 constexpr const char* kNoWeaponName = "None";
 
 class cCharacter {
-public:
+  public:
     explicit cCharacter(std::string name);
     cCharacter(std::int32_t health, std::int32_t attack, std::int32_t defense,
                std::int32_t initiative, std::int32_t naturalDamage, std::string name);
@@ -49,7 +49,7 @@ public:
 };
 
 class cPlayer : public cCharacter {
-public:
+  public:
     explicit cPlayer(std::string name);
 };
 

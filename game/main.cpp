@@ -11,7 +11,9 @@
 #include "platform/StandardStreams.h"
 
 namespace {
-void RestoreTerminalAtExit() { Sys_RestoreConsole(); }
+void RestoreTerminalAtExit() {
+    Sys_RestoreConsole();
+}
 }  // namespace
 
 int main(int argc, char* argv[]) {

@@ -25,7 +25,7 @@ struct cItemStack {
 };
 
 class cInventory {
-public:
+  public:
     explicit cInventory(cCharacter* owner);
 
     // Stacks food by name; a second item of a known name is destroyed and counted.
@@ -41,7 +41,7 @@ public:
     std::vector<std::unique_ptr<cItemStack>> companions;
     cCharacter* owner;  // not owned
 
-private:
+  private:
     void DropMenu();
 };
 

@@ -15,7 +15,9 @@ void cItem::Use(cCharacter&) {}
 
 void cItem::TakeTurn() {}
 
-void cItem::Display() { ShowTextArt(art); }
+void cItem::Display() {
+    ShowTextArt(art);
+}
 
 cHealth::cHealth(std::int32_t heal, std::string name) : cItem(std::move(name), heal, 0) {}
 

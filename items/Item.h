@@ -16,7 +16,7 @@
 class cCharacter;
 
 class cItem {
-public:
+  public:
     cItem(std::string name, std::int32_t value, std::int32_t extra);
     virtual ~cItem();
     cItem(const cItem&) = delete;
@@ -34,14 +34,14 @@ public:
 };
 
 class cHealth : public cItem {
-public:
+  public:
     cHealth(std::int32_t heal, std::string name);
     void Use(cCharacter& target) override;
 };
 
 // The story's loaf: a cHealth in every respect.
 class cBread : public cHealth {
-public:
+  public:
     cBread(std::int32_t heal, std::string name);
 };
 

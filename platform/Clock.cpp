@@ -5,7 +5,7 @@
 namespace {
 
 class cSystemClock : public cClock {
-public:
+  public:
     std::uint32_t TickCount() override {
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
@@ -14,7 +14,9 @@ public:
         return static_cast<std::uint32_t>(ms);
     }
 
-    std::int64_t CalendarSeconds() override { return static_cast<std::int64_t>(std::time(nullptr)); }
+    std::int64_t CalendarSeconds() override {
+        return static_cast<std::int64_t>(std::time(nullptr));
+    }
 
     void Sleep(std::uint32_t milliseconds) override {
         timespec wait{};
@@ -32,11 +34,17 @@ std::unique_ptr<cClock>& Installed() {
 
 }  // namespace
 
-std::uint32_t Sys_TickCount() { return Installed()->TickCount(); }
+std::uint32_t Sys_TickCount() {
+    return Installed()->TickCount();
+}
 
-std::int64_t Sys_CalendarSeconds() { return Installed()->CalendarSeconds(); }
+std::int64_t Sys_CalendarSeconds() {
+    return Installed()->CalendarSeconds();
+}
 
-void Sys_Sleep(std::uint32_t milliseconds) { Installed()->Sleep(milliseconds); }
+void Sys_Sleep(std::uint32_t milliseconds) {
+    Installed()->Sleep(milliseconds);
+}
 
 void Sys_InstallClock(std::unique_ptr<cClock> clock) {
     Installed() = clock ? std::move(clock) : std::make_unique<cSystemClock>();

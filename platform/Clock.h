@@ -11,7 +11,7 @@
 #include <memory>
 
 class cClock {
-public:
+  public:
     virtual ~cClock() = default;
     virtual std::uint32_t TickCount() = 0;
     virtual std::int64_t CalendarSeconds() = 0;

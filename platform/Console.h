@@ -38,7 +38,7 @@ struct cWindowRect {
 
 // One implementation per kind of output (terminal, plain text, test recorder).
 class cConsole {
-public:
+  public:
     virtual ~cConsole() = default;
 
     // False when there is no usable standard output to play on.

@@ -51,11 +51,13 @@ const char* SequenceFor(tAttribute attribute) {
     }
 }
 
-bool OutputIsUsable() { return fcntl(1, F_GETFL) != -1; }
+bool OutputIsUsable() {
+    return fcntl(1, F_GETFL) != -1;
+}
 
 // Plain text: a pipe, a file, a screen reader.
 class cPlainConsole : public cConsole {
-public:
+  public:
     bool IsUsable() override { return OutputIsUsable(); }
     void SetTitle(const std::string&) override {}
     void SetTextAttribute(tAttribute) override {}
@@ -66,7 +68,7 @@ public:
 };
 
 class cAnsiConsole : public cConsole {
-public:
+  public:
     bool IsUsable() override { return OutputIsUsable(); }
 
     void SetTitle(const std::string& title) override {
@@ -123,7 +125,7 @@ public:
         std::cout.flush();
     }
 
-private:
+  private:
     // Asks the terminal where its window is. Only done when standard input is the terminal and
     // holds no typed line; anything the player types while we wait for the reply is handed
     // back to the game's input in order, so no key is lost.

@@ -64,4 +64,6 @@ void ShowTextArt(const cTextArt& art) {
     }
 }
 
-void ShowPlotText(const cPlotText& page) { std::cout.write(page.text.data(), page.length); }
+void ShowPlotText(const cPlotText& page) {
+    std::cout.write(page.text.data(), page.length);
+}

@@ -11,7 +11,7 @@
 #include <string>
 
 class cWeapon {
-public:
+  public:
     cWeapon(std::int32_t damage, std::int32_t spread, std::string name)
         : damage(damage), spread(spread), name(std::move(name)) {}
 

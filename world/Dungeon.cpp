@@ -105,9 +105,11 @@ char MovePlayer(cCharacter& player, eDirection direction) {
 }
 
 void DescribePassage() {
-    static const char* const kWords[] = {"Path", "corridor", "hallway", "passage", "hall", "archway"};
+    static const char* const kWords[] = {"Path",    "corridor", "hallway",
+                                         "passage", "hall",     "archway"};
     const std::uint32_t r = gRandom();
-    std::cout << "\nThe " << kWords[r % 6] << " continues " << "ahead." << std::endl;
+    std::cout << "\nThe " << kWords[r % 6] << " continues "
+              << "ahead." << std::endl;
 }
 
 char AskDirection() {

@@ -47,6 +47,9 @@ cSoakRunner::cSoakRunner() {
 
 cSoakOutcome cSoakRunner::Play(const cSoakGame& game) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (!game.realAudio) {
+        Sys_InstallAudioBackend(std::make_unique<cSilentAudio>(std::make_shared<cAudioRecord>()));
+    }
     for (const char* name : kGameOutputs) {
         m_directory.Remove(name);
     }
@@ -76,6 +79,7 @@ cSoakOutcome cSoakRunner::Play(const cSoakGame& game) {
             outcome.promptsAfterInputEnds = CountQuestions(outcome.transcript.substr(endedAt));
         }
     }
+    Sys_InstallAudioBackend(nullptr);
     outcome.consoleRestores = console->restores;
     outcome.saveReadsBack = SaveReadsBack(m_directory.path() + "/Player.txt");
     return outcome;

@@ -28,6 +28,7 @@ struct cSoakGame {
     std::string input;      // all of standard input
     std::int64_t seed = 1;  // the calendar seconds that seed the game's generator
     std::int32_t encounterChance = 30;
+    bool realAudio = false;  // SDL_mixer on SDL's dummy device instead of the silent backend
 };
 
 struct cSoakOutcome {
