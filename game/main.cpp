@@ -7,14 +7,7 @@
 #include <cstdlib>
 
 #include "game/Game.h"
-#include "platform/Console.h"
 #include "platform/StandardStreams.h"
-
-namespace {
-void RestoreTerminalAtExit() {
-    Sys_RestoreConsole();
-}
-}  // namespace
 
 int main(int argc, char* argv[]) {
     if (SDL_Init(SDL_INIT_NOPARACHUTE) < 0) {
@@ -23,6 +16,5 @@ int main(int argc, char* argv[]) {
     }
     std::atexit(SDL_Quit);
     Sys_InstallStandardStreams();
-    std::atexit(RestoreTerminalAtExit);
     return GameMain(argc, argv);
 }

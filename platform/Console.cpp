@@ -1,5 +1,6 @@
 #include "platform/Console.h"
 
+#include <cstdlib>
 #include <iostream>
 
 #include "platform/Clock.h"
@@ -18,6 +19,14 @@ constexpr std::uint32_t kShakeStepMs = 40;
 
 std::unique_ptr<cConsole>& Installed() {
     static std::unique_ptr<cConsole> console;
+    // Registered after the console's storage exists, so it runs before that storage is
+    // destroyed: however the process leaves, the terminal gets its colours back.
+    static const bool restoredAtExit = std::atexit([] {
+                                           if (console) {
+                                               console->Restore();
+                                           }
+                                       }) == 0;
+    (void)restoredAtExit;
     return console;
 }
 

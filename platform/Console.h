@@ -72,7 +72,8 @@ void ShakeScreen();
 // terminal console back. Returns nothing; the previous console is destroyed.
 void Sys_InstallConsole(std::unique_ptr<cConsole> console);
 
-// Restores the terminal (colours, caption) if a console was set up; used at every exit.
+// Restores the terminal (colours, caption) if a console was set up. It also happens by itself at
+// process exit, however the process leaves.
 void Sys_RestoreConsole();
 
 // The console for the process's real standard output: ANSI on a terminal, plain text elsewhere.
