@@ -9,6 +9,7 @@
 
 #include "platform/Console.h"
 #include "platform/Random.h"
+#include "platform/StandardStreams.h"
 #include "platform/TextArt.h"
 #include "support/TestPlatform.h"
 
@@ -153,6 +154,17 @@ TEST(Console, ShakeMovesFifteenPixelsBackAndForthFromWhereTheWindowIs) {
     EXPECT_EQ(moves[3].top, 50);
     EXPECT_EQ(moves[3].right - moves[3].left, 800);
     EXPECT_GE(session.clock().Peek() - before, 160u);
+}
+
+TEST(Console, AQuitRequestCutsAShakeShort) {
+    cSession session;
+    Sys_RequestQuit();
+    ShakeScreen();
+    EXPECT_TRUE(session.console().moves.empty());
+    // A pause, too, ends at once rather than keeping a leaving player waiting.
+    const std::uint32_t before = session.clock().Peek();
+    Pause(9000);
+    EXPECT_LT(session.clock().Peek() - before, 10u);
 }
 
 TEST(Console, InitSetsTheCaptionAndAnEightHundredByFourHundredEightyWindow) {

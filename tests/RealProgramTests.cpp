@@ -109,6 +109,20 @@ TEST_F(RealProgram, QuitSignalsAtAPromptSaveAndLeave) {
     }
 }
 
+TEST_F(RealProgram, AQuitSignalInTheMiddleOfAFightSavesAndLeaves) {
+    std::string walk = "Ann\ns\n";
+    for (int i = 0; i < 200; ++i) {
+        walk += "s\nn\n";
+    }
+    cProcessOptions options = Options(walk);
+    options.keepInputOpen = true;
+    cProcess game(options);
+    ASSERT_TRUE(game.WaitForOutput(" approaches.", 20000));
+    game.Signal(SIGHUP);
+    EXPECT_EQ(game.Wait(3000), 0);
+    ExpectCompleteSave();
+}
+
 TEST_F(RealProgram, ATerminalSignalLeavesItsColoursRestored) {
     cProcessOptions options = Options("Ann\ns\n");
     options.outputKind = eOutputKind::Terminal;
