@@ -10,14 +10,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-if ! command -v oggenc >/dev/null; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
-  fi
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq vorbis-tools
-fi
+"$root/tools/install-packages.sh" g++ vorbis-tools
 
 g++ -std=c++17 -O2 -Wall -Wextra -Werror -o "$work/MusicGenerator" "$root/tools/MusicGenerator.cpp"
 "$work/MusicGenerator" "$work"
