@@ -1,10 +1,14 @@
 #include "support/SoakRunner.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <sstream>
+#include <thread>
 
 #include "characters/Character.h"
 #include "characters/Enemy.h"
@@ -41,11 +45,66 @@ std::string cSoakOutcome::Faults() const {
     return faults.str();
 }
 
+cSoakGame GameFromFuzzInput(const std::string& bytes) {
+    cSoakGame game;
+    if (bytes.size() < 2) {
+        game.input = bytes;
+        return game;
+    }
+    game.encounterChance = static_cast<unsigned char>(bytes[0]) % 101;
+    game.seed = static_cast<unsigned char>(bytes[1]);
+    game.input = bytes.substr(2);
+    return game;
+}
+
 cSoakRunner::cSoakRunner() {
     m_directory.CopyGameData();
 }
 
+namespace {
+
+class cHangWatch {
+  public:
+    cHangWatch(int seconds, const cSoakGame& game) {
+        if (seconds <= 0) {
+            return;
+        }
+        m_thread = std::thread([this, seconds, &game] {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (!m_ended.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_done; })) {
+                std::fprintf(stderr,
+                             "A game is still running after %d s (encounter chance %d, seed "
+                             "%lld); its input: %s\n",
+                             seconds, static_cast<int>(game.encounterChance),
+                             static_cast<long long>(game.seed), EscapeBytes(game.input).c_str());
+                std::abort();
+            }
+        });
+    }
+    ~cHangWatch() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_ended.notify_all();
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+    }
+    cHangWatch(const cHangWatch&) = delete;
+    cHangWatch& operator=(const cHangWatch&) = delete;
+
+  private:
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_ended;
+    bool m_done = false;
+};
+
+}  // namespace
+
 cSoakOutcome cSoakRunner::Play(const cSoakGame& game) {
+    cHangWatch watch(hangSeconds, game);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (!game.realAudio) {
         Sys_InstallAudioBackend(std::make_unique<cSilentAudio>(std::make_shared<cAudioRecord>()));
@@ -59,12 +118,14 @@ cSoakOutcome cSoakRunner::Play(const cSoakGame& game) {
         cSession session(game.input);
         Sys_InstallConsole(std::make_unique<cRecordingConsole>(console));
         session.clock().calendarSeconds = game.seed;
+        // The pauses spin on the clock; with each reading a tenth of a second later they end
+        // after a few readings, and nothing else in a game depends on how long it took.
+        session.clock().step = 100;
         gEncounterChance = game.encounterChance;
-        std::size_t endedAt = 0;
-        session.input().SetFeeder([&session, &outcome, &endedAt]() {
+        session.input().SetFeeder([&session, &outcome]() {
             if (!outcome.inputEnded) {
                 outcome.inputEnded = true;
-                endedAt = session.Output().size();
+                outcome.inputEndedAt = session.Output().size();
             } else if (++outcome.readsAfterInputEnds > kMaxReadsAfterInputEnds) {
                 // Stops a prompt loop so that the fault is reported instead of hanging the run.
                 Sys_RequestQuit();
@@ -76,7 +137,8 @@ cSoakOutcome cSoakRunner::Play(const cSoakGame& game) {
         outcome.status = GameMain(1, argv);
         outcome.transcript = session.Output();
         if (outcome.inputEnded) {
-            outcome.promptsAfterInputEnds = CountQuestions(outcome.transcript.substr(endedAt));
+            outcome.promptsAfterInputEnds =
+                CountQuestions(outcome.transcript.substr(outcome.inputEndedAt));
         }
     }
     Sys_InstallAudioBackend(nullptr);

@@ -35,7 +35,8 @@ struct cSoakOutcome {
     int status = -1;
     bool saveReadsBack = false;
     int consoleRestores = 0;
-    bool inputEnded = false;  // the game read past the end of the input
+    bool inputEnded = false;       // the game read past the end of the input
+    std::size_t inputEndedAt = 0;  // the transcript's length at that moment
     std::size_t promptsAfterInputEnds = 0;
     int readsAfterInputEnds = 0;
     std::string transcript;  // colour marks included
@@ -43,6 +44,11 @@ struct cSoakOutcome {
     // Empty when the game behaved; otherwise what went wrong, one line per fault.
     std::string Faults() const;
 };
+
+// The game a fuzzer's input stands for: the first byte sets the encounter chance (byte mod
+// 101: 'd' is 100, 'e' is 0), the second the calendar seconds that seed the game, the rest is
+// typed. Fewer than two bytes are typed as they are, with the usual chance and seed.
+cSoakGame GameFromFuzzInput(const std::string& bytes);
 
 class cSoakRunner {
   public:
@@ -52,6 +58,11 @@ class cSoakRunner {
 
     cSoakOutcome Play(const cSoakGame& game);
     const cScratchDirectory& directory() const { return m_directory; }
+
+    // A game still running after this many seconds of real time is hung: its input goes to
+    // standard error and the process aborts, rather than waiting for an outer time-out that
+    // says nothing about the input. 0 leaves that to the caller (libFuzzer's -timeout).
+    int hangSeconds = 60;
 
   private:
     cScratchDirectory m_directory;

@@ -1,0 +1,358 @@
+// Standard input at its worst: enormous lines, NUL bytes, bytes that are not UTF-8, thousands
+// of blank lines, answers thousands of characters long at every question, and input that ends
+// at any question. The game must take what it can use, ignore the rest, keep the save and end.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+
+#include "characters/Character.h"
+#include "characters/Enemy.h"
+#include "support/PromptPlayer.h"
+#include "support/SoakRunner.h"
+#include "support/TestPlatform.h"
+
+namespace {
+
+constexpr std::size_t kLongAnswer = 5000;
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// The save's nine lines.
+std::vector<std::string> SaveLines(const cGameResult& game) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : game.File("Player.txt")) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line.push_back(c);
+        }
+    }
+    return lines;
+}
+
+cGameOptions NoMonsters(const std::string& input) {
+    cGameOptions options;
+    options.input = input;
+    options.prepare = [](cSession&) { gEncounterChance = 0; };
+    return options;
+}
+
+const char* const kDirectionPrompt = "(C)ondition\n(Q)uit\n?:";
+
+TEST(HostileNames, AMegabyteNameLineKeepsItsFirst255CharactersAndTheNextAnswerIsFresh) {
+    std::string name;
+    for (std::size_t i = 0; i < 1024 * 1024; ++i) {
+        name.push_back(static_cast<char>('a' + i % 26));
+    }
+    const cGameResult game = RunGame(NoMonsters(name + "\ns\nq\n"));
+    EXPECT_EQ(GameFaults(game, nullptr), "");
+    const auto save = SaveLines(game);
+    ASSERT_EQ(save.size(), 9u);
+    EXPECT_EQ(save[5], name.substr(0, 255));
+    // The weapon answer came from the line after the name, not from the name's tail.
+    EXPECT_EQ(save[6], "Sword");
+    EXPECT_NE(game.transcript.find("There is evil afoot " + name.substr(0, 255) + "."),
+              std::string::npos);
+    EXPECT_LT(game.transcript.size(), 64u * 1024u);
+}
+
+TEST(HostileNames, NulBytesAndInvalidUtf8AreSavedAndReadBackByteForByte) {
+    static const char kName[] = "A\0n\xff\xfe\xc3(\xed\xa0\x80\x80\r\x1b[2J";
+    const std::string name(kName, sizeof kName - 1);
+    const cGameResult game = RunGame(NoMonsters(name + "\na\nq\n"));
+    EXPECT_EQ(GameFaults(game, nullptr), "");
+    cCharacter loaded("Loaded");
+    ASSERT_TRUE(loaded.Load(game.directory->path() + "/Player.txt"));
+    EXPECT_EQ(loaded.name, name);
+    EXPECT_EQ(SaveLines(game)[6], "Axe");
+}
+
+TEST(HostileNames, ThousandsOfBlankLinesGiveAnEmptyNameAndTheNextPromptSkipsTheRest) {
+    const cGameResult game = RunGame(NoMonsters(std::string(5000, '\n') + "s\nq\n"));
+    EXPECT_EQ(GameFaults(game, nullptr), "");
+    const auto save = SaveLines(game);
+    ASSERT_EQ(save.size(), 9u);
+    EXPECT_EQ(save[5], "");
+    EXPECT_EQ(save[6], "Sword");
+    EXPECT_EQ(Count(game.transcript, kDirectionPrompt), 1u);
+}
+
+TEST(HostileAnswers, NulBytesAndInvalidUtf8PassTheTurnWithoutMoving) {
+    const std::string answers[] = {std::string(1, '\0'),
+                                   std::string("\0\0\0s", 4),
+                                   "\xc3",
+                                   "\xff\xfe",
+                                   "\xed\xa0\x80",
+                                   "\xe2\x82",
+                                   "\x1b[A",
+                                   "\x7f"};
+    std::string input = "Ann\ns\n";
+    for (const std::string& answer : answers) {
+        input += answer + "\n";
+    }
+    const cGameResult game = RunGame(NoMonsters(input + "q\n"));
+    EXPECT_EQ(GameFaults(game, nullptr), "");
+    const std::size_t turns = sizeof answers / sizeof answers[0] + 1;
+    EXPECT_EQ(Count(game.transcript, kDirectionPrompt), turns);
+    EXPECT_EQ(game.transcript.find("There is a wall there."), std::string::npos);
+    EXPECT_EQ(SaveLines(game)[8], "0 1");
+}
+
+TEST(HostileAnswers, ThousandsOfBlankLinesBeforeEachAnswerAreSkipped) {
+    const std::string blank(3000, '\n');
+    const std::string crlf = [] {
+        std::string lines;
+        for (int i = 0; i < 3000; ++i) {
+            lines += "\r\n";
+        }
+        return lines;
+    }();
+    const cGameResult game = RunGame(NoMonsters("Ann\n" + blank + "s\n" + blank + "s\n" + crlf +
+                                                "s\n" + blank + "m\n" + blank + "q\n" + blank));
+    EXPECT_EQ(GameFaults(game, nullptr), "");
+    // Two steps south and the map: the blank lines themselves are never answers.
+    EXPECT_EQ(Count(game.transcript, kDirectionPrompt), 4u);
+    EXPECT_NE(game.transcript.find("Map of Tovashal Dungeon."), std::string::npos);
+    EXPECT_EQ(SaveLines(game)[8], "2 1");
+}
+
+// Plays with answers kLongAnswer characters long until every question of the game has had
+// one: fights and loot near the entrance first (before the gnome's spell can take the luck
+// that loot needs), then the gnome, its questions and the drop menu, then a death and a new
+// game.
+TEST(HostileAnswers, EveryQuestionTakesAnAnswerThousandsOfCharactersLong) {
+    const std::set<ePrompt> wanted = {
+        ePrompt::Name,       ePrompt::Weapon,        ePrompt::Direction, ePrompt::Fight,
+        ePrompt::UseItem,    ePrompt::InventoryMenu, ePrompt::DropItem,  ePrompt::Loot,
+        ePrompt::GnomeOffer, ePrompt::GnomeQuestion, ePrompt::PlayAgain, ePrompt::PressEnter};
+    auto reached = [wanted](const cPromptPlayer& player, ePrompt except) {
+        for (ePrompt prompt : wanted) {
+            if (prompt != except && prompt != ePrompt::PressEnter && player.Asked(prompt) == 0) {
+                return false;
+            }
+        }
+        return true;
+    };
+    auto longAnswer = [](char letter) { return std::string(kLongAnswer, letter) + "\n"; };
+    auto player = std::make_shared<cPromptPlayer>(
+        [&](ePrompt prompt, cPromptPlayer& me) -> std::string {
+            const bool gnomeTaken = me.Saw("Recieved Gnome of Antithesis");
+            switch (prompt) {
+                case ePrompt::Name:
+                    return longAnswer('N');
+                case ePrompt::Weapon:
+                    return longAnswer('s');
+                case ePrompt::Direction: {
+                    if (reached(me, ePrompt::PlayAgain) && me.Asked(ePrompt::PlayAgain) > 0) {
+                        return longAnswer('q');
+                    }
+                    char step = 0;
+                    if (me.Asked(ePrompt::Loot) == 0 || me.Asked(ePrompt::UseItem) == 0) {
+                        step = me.Shuttle(kEntrance, kBelowEntrance);
+                    } else if (!gnomeTaken) {
+                        step = me.StepTowards(kGnomeCell);
+                    } else if (me.Asked(ePrompt::DropItem) == 0) {
+                        step = 'i';
+                    } else {
+                        step = me.Shuttle(kGnomeCell, {8, 1});
+                    }
+                    return longAnswer(step != 0 ? step : 'm');
+                }
+                case ePrompt::Fight:
+                    return longAnswer(me.Asked(ePrompt::UseItem) == 0 ? 'i' : 'a');
+                case ePrompt::UseItem:
+                    return longAnswer('0');
+                case ePrompt::InventoryMenu:
+                    return longAnswer('d');
+                case ePrompt::DropItem:
+                    // A number far too long for any integer names no entry.
+                    return longAnswer('1');
+                case ePrompt::Loot:
+                case ePrompt::GnomeOffer:
+                case ePrompt::GnomeQuestion:
+                    return longAnswer('y');
+                case ePrompt::PlayAgain:
+                    return longAnswer(reached(me, ePrompt::PlayAgain) ? 'n' : 'y');
+                case ePrompt::PressEnter:
+                    return longAnswer('x');
+                default:
+                    return std::string();
+            }
+        },
+        3000);
+    cGameOptions options;
+    options.prepare = [player](cSession& session) {
+        gEncounterChance = 100;
+        player->Attach(session);
+    };
+    const cGameResult game = RunGame(options);
+    EXPECT_EQ(GameFaults(game, player.get()), "") << player->Summary();
+    for (ePrompt prompt : wanted) {
+        EXPECT_GT(player->Asked(prompt), 0) << PromptName(prompt) << "; " << player->Summary();
+    }
+    // The drop menu's overlong number named nobody: the gnome stayed.
+    EXPECT_EQ(game.transcript.find("***Dropped"), std::string::npos);
+    // Names taken from overlong lines are cut to 255 characters.
+    const auto save = SaveLines(game);
+    ASSERT_EQ(save.size(), 9u);
+    EXPECT_LE(save[5].size(), 255u);
+}
+
+// Walks to the gnome, takes it, opens the drop menu and gives `number`.
+cGameResult DropWith(const std::string& number) {
+    auto player = std::make_shared<cPromptPlayer>(
+        [number](ePrompt prompt, cPromptPlayer& me) -> std::string {
+            switch (prompt) {
+                case ePrompt::Direction: {
+                    if (me.Asked(ePrompt::DropItem) > 0) {
+                        return "q\n";
+                    }
+                    const char step = me.StepTowards(kGnomeCell);
+                    return std::string(1, step != 0 ? step : 'i') + "\n";
+                }
+                case ePrompt::GnomeOffer:
+                    return "y\n";
+                case ePrompt::InventoryMenu:
+                    return "d\n";
+                case ePrompt::DropItem:
+                    return me.Asked(ePrompt::DropItem) == 1 ? number : "q\n";
+                default:
+                    return PoliteAnswer(prompt);
+            }
+        },
+        200);
+    cGameOptions options;
+    options.prepare = [player](cSession& session) {
+        gEncounterChance = 0;
+        player->Attach(session);
+    };
+    cGameResult game = RunGame(options);
+    EXPECT_EQ(GameFaults(game, player.get()), "") << number.substr(0, 40);
+    EXPECT_EQ(player->Asked(ePrompt::DropItem), 1) << player->Summary();
+    return game;
+}
+
+TEST(HostileAnswers, DropNumbersThousandsOfDigitsLongNameNoEntry) {
+    for (const std::string& number :
+         {std::string(5000, '9') + "\n", "-" + std::string(5000, '9') + "\n",
+          "1" + std::string(5000, '0') + "\n", std::string("18446744073709551616\n")}) {
+        const cGameResult game = DropWith(number);
+        EXPECT_EQ(game.transcript.find("***Dropped"), std::string::npos) << number.substr(0, 40);
+    }
+    // Leading zeros do not make a number long: thousands of them still name the first entry.
+    const cGameResult game = DropWith(std::string(5000, '0') + "\n");
+    EXPECT_NE(game.transcript.find("***Dropped Gnome of Antithesis!***"), std::string::npos);
+}
+
+// A way to bring up one question, and then the input ends there.
+struct cEndingCase {
+    const char* name;
+    ePrompt at;
+    int encounterChance;
+    // Answers everything before; gets the question and the player.
+    std::function<std::string(ePrompt, cPromptPlayer&)> policy;
+};
+
+std::string Towards(cPromptPlayer& me, cCell target) {
+    const char step = me.StepTowards(target);
+    return std::string(1, step != 0 ? step : 'm') + "\n";
+}
+
+std::string Wander(cPromptPlayer& me) {
+    return std::string(1, me.Shuttle(kEntrance, kBelowEntrance)) + "\n";
+}
+
+const cEndingCase kEndingCases[] = {
+    {"name", ePrompt::Name, 0, [](ePrompt p, cPromptPlayer&) { return PoliteAnswer(p); }},
+    {"weapon", ePrompt::Weapon, 0, [](ePrompt p, cPromptPlayer&) { return PoliteAnswer(p); }},
+    {"direction", ePrompt::Direction, 0, [](ePrompt p, cPromptPlayer&) { return PoliteAnswer(p); }},
+    {"fight", ePrompt::Fight, 100,
+     [](ePrompt p, cPromptPlayer& me) {
+         return p == ePrompt::Direction ? Wander(me) : PoliteAnswer(p);
+     }},
+    {"use item in a fight", ePrompt::UseItem, 100,
+     [](ePrompt p, cPromptPlayer& me) {
+         return p == ePrompt::Direction ? Wander(me)
+                : p == ePrompt::Fight   ? std::string("i\n")
+                                        : PoliteAnswer(p);
+     }},
+    {"loot", ePrompt::Loot, 100,
+     [](ePrompt p, cPromptPlayer& me) {
+         return p == ePrompt::Direction   ? Wander(me)
+                : p == ePrompt::PlayAgain ? std::string("y\n")
+                                          : PoliteAnswer(p);
+     }},
+    {"inventory menu", ePrompt::InventoryMenu, 0,
+     [](ePrompt p, cPromptPlayer&) {
+         return p == ePrompt::Direction ? std::string("i\n") : PoliteAnswer(p);
+     }},
+    {"gnome offer", ePrompt::GnomeOffer, 0,
+     [](ePrompt p, cPromptPlayer& me) {
+         return p == ePrompt::Direction ? Towards(me, kGnomeCell) : PoliteAnswer(p);
+     }},
+    {"drop item", ePrompt::DropItem, 0,
+     [](ePrompt p, cPromptPlayer& me) {
+         if (p == ePrompt::Direction) {
+             return me.Saw("Recieved Gnome") ? std::string("i\n") : Towards(me, kGnomeCell);
+         }
+         return p == ePrompt::GnomeOffer      ? std::string("y\n")
+                : p == ePrompt::InventoryMenu ? std::string("d\n")
+                                              : PoliteAnswer(p);
+     }},
+    {"gnome question", ePrompt::GnomeQuestion, 0,
+     [](ePrompt p, cPromptPlayer& me) {
+         if (p == ePrompt::Direction) {
+             return me.Saw("Recieved Gnome") ? std::string(1, me.Shuttle(kGnomeCell, {8, 1})) + "\n"
+                                             : Towards(me, kGnomeCell);
+         }
+         return p == ePrompt::GnomeOffer ? std::string("y\n") : PoliteAnswer(p);
+     }},
+    {"play again after a win", ePrompt::PlayAgain, 0,
+     [](ePrompt p, cPromptPlayer& me) {
+         return p == ePrompt::Direction ? Towards(me, {9, 7}) : PoliteAnswer(p);
+     }},
+    {"play again after a death", ePrompt::PlayAgain, 100,
+     [](ePrompt p, cPromptPlayer& me) {
+         // Stall every round and eat nothing until the monsters win.
+         return p == ePrompt::Direction ? Wander(me)
+                : p == ePrompt::Fight   ? std::string("i\n")
+                : p == ePrompt::UseItem ? std::string("q\n")
+                                        : PoliteAnswer(p);
+     }},
+    {"press enter", ePrompt::PressEnter, 0,
+     [](ePrompt p, cPromptPlayer&) { return PoliteAnswer(p); }},
+};
+
+TEST(InputEnds, AtAnyQuestionTheGameSavesAndLeavesWithoutAskingAgain) {
+    for (const cEndingCase& ending : kEndingCases) {
+        auto player = std::make_shared<cPromptPlayer>(
+            [&ending](ePrompt prompt, cPromptPlayer& me) {
+                return prompt == ending.at ? std::string() : ending.policy(prompt, me);
+            },
+            2000);
+        cGameOptions options;
+        const int chance = ending.encounterChance;
+        options.prepare = [player, chance](cSession& session) {
+            gEncounterChance = chance;
+            player->Attach(session);
+        };
+        const cGameResult game = RunGame(options);
+        EXPECT_EQ(player->Asked(ending.at), 1) << ending.name << "; " << player->Summary();
+        EXPECT_EQ(GameFaults(game, player.get()), "") << ending.name;
+        // Nothing is asked once nobody can answer.
+        EXPECT_EQ(player->QuestionsAfterInputEnded(game.transcript), 0u) << ending.name;
+    }
+}
+
+}  // namespace
