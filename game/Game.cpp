@@ -15,6 +15,7 @@
 #include "platform/AudioManager.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
+#include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/StandardStreams.h"
 #include "platform/TextArt.h"
@@ -254,7 +255,7 @@ std::int32_t MinutesBetween(std::uint32_t startTick, std::uint32_t endTick) {
 int GameMain(int /*argc*/, char* /*argv*/[]) {
     cLogCloser logCloser;
     gLog.clear();
-    gLog.open("log.txt", std::ios::out | std::ios::trunc);
+    Sys_OpenLogFile(gLog, "log.txt");
     if (!gLog.is_open()) {
         std::cout << "Failed to create log file, aborting." << std::endl;
         return 1;

@@ -118,7 +118,7 @@ cMusicTrack::~cMusicTrack() {
 }
 
 cAudioManager::cAudioManager() {
-    m_log.open("AudioLog.txt", std::ios::out | std::ios::trunc);
+    Sys_OpenLogFile(m_log, "AudioLog.txt");
     std::string error;
     if (!Backend()->OpenDevice(error)) {
         m_log << "Error: " << error << std::endl;

@@ -15,9 +15,29 @@ std::int64_t Sys_RegularFileSize(const std::string& path) {
     return static_cast<std::int64_t>(info.st_size);
 }
 
+bool Sys_IsPlainFileOrAbsent(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0) {
+        return errno == ENOENT;
+    }
+    return S_ISREG(info.st_mode);
+}
+
+void Sys_OpenLogFile(std::ofstream& stream, const std::string& path) {
+    if (Sys_IsPlainFileOrAbsent(path)) {
+        stream.open(path, std::ios::out | std::ios::trunc);
+    } else {
+        stream.setstate(std::ios::failbit);
+    }
+}
+
 bool Sys_ReplaceFile(const std::string& path, const std::string& contents) {
     const std::string temporary = path + ".tmp";
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A leftover of an interrupted save, or anything else by that name (a FIFO, a link), goes;
+    // the new file is always one we created ourselves.
+    unlink(temporary.c_str());
+    const int fd =
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         return false;
     }

@@ -114,6 +114,27 @@ TEST(GameStartAndEnd, WithoutALogFileNothingStarts) {
     EXPECT_TRUE(game.console->title.empty());
 }
 
+TEST(GameStartAndEnd, FilesTheGameWritesCannotBeFifosThatHoldItForever) {
+    // A FIFO where the log should go would block the game until someone read it.
+    cGameOptions options = Quiet("Ann\ns\nq\n");
+    options.prepare = [](cSession&) { mkfifo("log.txt", 0644); };
+    cGameResult game = RunGame(options);
+    EXPECT_EQ(game.status, 1);
+    EXPECT_EQ(game.transcript, "Failed to create log file, aborting.\n");
+
+    // The managers' logs are only lost; a stale temporary save of any kind is replaced.
+    options.prepare = [](cSession&) {
+        gEncounterChance = 0;
+        mkfifo("WeaponsLog.txt", 0644);
+        mkfifo("AudioLog.txt", 0644);
+        mkfifo("Player.txt.tmp", 0644);
+    };
+    game = RunGame(options);
+    EXPECT_EQ(game.status, 0);
+    EXPECT_EQ(game.File("Player.txt"), "100\n10\n8\n6\n25\nAnn\nSword\n0\n0 1\n");
+    EXPECT_FALSE(game.directory->Exists("Player.txt.tmp"));
+}
+
 TEST(GameStartAndEnd, MissingSoundAndWeaponTablesStillStartTheGame) {
     cGameOptions options = Quiet("Ann\ns\nc\nq\n");
     options.removed = {"sounds.txt", "Weapons.txt"};

@@ -93,7 +93,9 @@ class cFieldReader {
 
 }  // namespace
 
-cWeaponManager::cWeaponManager() : m_log("WeaponsLog.txt", std::ios::out | std::ios::trunc) {}
+cWeaponManager::cWeaponManager() {
+    Sys_OpenLogFile(m_log, "WeaponsLog.txt");
+}
 
 void cWeaponManager::Log(const std::string& line) {
     m_log << "cWeaponManager: " << line << std::endl;
