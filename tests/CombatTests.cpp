@@ -52,6 +52,21 @@ class cDraws {
 
     void Pause() { Next(); }
 
+    // A first blow: the attacker's dice, then the defender's; it gets through when the attack
+    // total plus 4 beats the defense total.
+    bool FirstBlowLands(int attackDice, int defenseDice) {
+        const int attack = Dice(attackDice);
+        const int defense = Dice(defenseDice);
+        return attack + 4 > defense;
+    }
+
+    // A second blow: the same two rolls; equal totals ward it off.
+    bool SecondBlowLands(int attackDice, int defenseDice) {
+        const int attack = Dice(attackDice);
+        const int defense = Dice(defenseDice);
+        return attack > defense;
+    }
+
     int Blow(int damage, int spread) {
         const std::uint32_t r = Next();
         const int dealt =
@@ -147,9 +162,7 @@ TEST_F(CombatExchangeTest, PlayerKillingWithTheFirstBlowGetsNoAnswer) {
         if (mine <= its) {
             return false;
         }
-        const int attack = d.Dice(10);
-        const int defense = d.Dice(1);
-        if (attack + 4 <= defense) {
+        if (!d.FirstBlowLands(10, 1)) {
             return false;
         }
         dealt = d.Blow(10, 2);
@@ -177,9 +190,7 @@ TEST_F(CombatExchangeTest, MonsterAnsweringWithDamageShakesTheScreenBeforeItsMes
         if (myInitiative <= itsInitiative) {
             return false;
         }
-        const int attack = d.Dice(10);
-        const int defense = d.Dice(8);
-        if (attack + 4 <= defense) {
+        if (!d.FirstBlowLands(10, 8)) {
             return false;
         }
         mine = d.Blow(10, 2);
@@ -212,9 +223,7 @@ TEST_F(CombatExchangeTest, WardedBlowsOnBothSidesReadAsParriesAndDrawNoDamage) {
         if (mine <= its) {
             return false;
         }
-        const int attack = d.Dice(2);
-        const int defense = d.Dice(8);
-        if (attack + 4 > defense) {
+        if (d.FirstBlowLands(2, 8)) {
             return false;
         }
         const int answer = d.Dice(10);
@@ -241,9 +250,7 @@ TEST_F(CombatExchangeTest, LandedBlowOfNoDamageReadsAsAParry) {
         if (mine <= its) {
             return false;
         }
-        const int attack = d.Dice(10);
-        const int defense = d.Dice(8);
-        if (attack + 4 <= defense) {
+        if (!d.FirstBlowLands(10, 8)) {
             return false;
         }
         const int answer = d.Dice(10);
@@ -270,9 +277,7 @@ TEST_F(CombatExchangeTest, MonsterKillingWithTheSecondBlowPrintsItsBlowAndThenTh
         if (myInitiative <= itsInitiative) {
             return false;
         }
-        const int attack = d.Dice(10);
-        const int defense = d.Dice(8);
-        if (attack + 4 <= defense) {
+        if (!d.FirstBlowLands(10, 8)) {
             return false;
         }
         mine = d.Blow(10, 2);
@@ -309,9 +314,7 @@ TEST_F(CombatExchangeTest, MonsterKillingWithTheFirstBlowNeitherShakesNorGetsAnA
         if (mine >= itsInitiative) {
             return false;
         }
-        const int attack = d.Dice(10);
-        const int defense = d.Dice(8);
-        if (attack + 4 <= defense) {
+        if (!d.FirstBlowLands(10, 8)) {
             return false;
         }
         its = d.Blow(15, 10);
@@ -339,9 +342,7 @@ TEST_F(CombatExchangeTest, EqualInitiativeLetsTheMonsterStrikeFirst) {
         if (mine != itsInitiative) {
             return false;
         }
-        const int attack = d.Dice(10);
-        const int defense = d.Dice(8);
-        if (attack + 4 <= defense) {
+        if (!d.FirstBlowLands(10, 8)) {
             return false;
         }
         its = d.Blow(15, 10);
@@ -376,9 +377,7 @@ TEST_F(CombatExchangeTest, RatHitsForExactlyItsNaturalDamageAndThePlayerAnswers)
         if (myInitiative >= its) {
             return false;
         }
-        const int attack = d.Dice(1);
-        const int defense = d.Dice(2);
-        if (attack + 4 <= defense) {
+        if (!d.FirstBlowLands(1, 2)) {
             return false;
         }
         // no draw: the rat bites with naturalDamage
@@ -411,9 +410,7 @@ TEST_F(CombatExchangeTest, MonsterFirstWithBothBlowsWardedPrintsTwoSeparatedParr
         if (mine >= its) {
             return false;
         }
-        const int attack = d.Dice(1);
-        const int defense = d.Dice(8);
-        if (attack + 4 > defense) {
+        if (d.FirstBlowLands(1, 8)) {
             return false;
         }
         const int answer = d.Dice(10);
@@ -437,9 +434,7 @@ TEST_F(CombatExchangeTest, StalledPlayerRollsNoInitiativeAndTheMonsterStrikesFir
     // The player's initiative would win here; a stall must not roll it.
     const cDraws after = SeedWhere([&](cDraws& d) {
         d.Dice(5);
-        const int attack = d.Dice(10);
-        const int defense = d.Dice(8);
-        if (attack + 4 <= defense) {
+        if (!d.FirstBlowLands(10, 8)) {
             return false;
         }
         its = d.Blow(15, 10);
@@ -521,11 +516,7 @@ TEST_F(CombatBlowTest, SecondBlowIsWardedByEqualTotalsAndLandsOnlyAbove) {
 TEST_F(CombatBlowTest, BlowMayTakeHealthBelowZero) {
     cDemon demon("Demon");
     player.health = 3;
-    const cDraws after = SeedWhere([&](cDraws& d) {
-        const int attack = d.Dice(9);
-        const int defense = d.Dice(8);
-        return attack > defense;
-    });
+    const cDraws after = SeedWhere([&](cDraws& d) { return d.SecondBlowLands(9, 8); });
     gRandom.seed(after.seed);
     EXPECT_EQ(SecondStrike(demon, player), 18);
     EXPECT_EQ(player.health, -15);
@@ -557,9 +548,7 @@ TEST_F(CombatEncounterTest, KillWithLootAfterAnIdleAnswerAndSloppyTyping) {
         if (mine <= its) {
             return false;
         }
-        const int attack = d.Dice(10);
-        const int defense = d.Dice(1);
-        if (attack + 4 <= defense) {
+        if (!d.FirstBlowLands(10, 1)) {
             return false;
         }
         first = d.Blow(10, 2);
@@ -625,9 +614,7 @@ TEST_F(CombatEncounterTest, FailedRunStallsAndASecondRunEscapes) {
             return false;
         }
         d.Dice(5);
-        const int attack = d.Dice(10);
-        const int defense = d.Dice(8);
-        if (attack + 4 <= defense) {
+        if (!d.FirstBlowLands(10, 8)) {
             return false;
         }
         its = d.Blow(15, 10);
@@ -725,9 +712,7 @@ TEST_F(CombatEncounterTest, PlayerDeathEndsTheFightAndKeepsTheTextFast) {
         if (myInitiative <= its) {
             return false;
         }
-        const int attack = d.Dice(10);
-        const int defense = d.Dice(9);
-        if (attack + 4 <= defense) {
+        if (!d.FirstBlowLands(10, 9)) {
             return false;
         }
         mine = d.Blow(10, 2);
