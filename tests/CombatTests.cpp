@@ -52,6 +52,14 @@ class cDraws {
 
     void Pause() { Next(); }
 
+    // The initiative: the player's dice, then the monster's; only a strictly higher total lets
+    // the player strike first.
+    bool PlayerStrikesFirst(int playerDice, int monsterDice) {
+        const int player = Dice(playerDice);
+        const int monster = Dice(monsterDice);
+        return player > monster;
+    }
+
     // A first blow: the attacker's dice, then the defender's; it gets through when the attack
     // total plus 4 beats the defense total.
     bool FirstBlowLands(int attackDice, int defenseDice) {
@@ -157,9 +165,7 @@ TEST_F(CombatExchangeTest, PlayerKillingWithTheFirstBlowGetsNoAnswer) {
     rat.health = 5;
     int dealt = 0;
     const cDraws after = SeedWhere([&](cDraws& d) {
-        const int mine = d.Dice(6);
-        const int its = d.Dice(2);
-        if (mine <= its) {
+        if (!d.PlayerStrikesFirst(6, 2)) {
             return false;
         }
         if (!d.FirstBlowLands(10, 1)) {
@@ -185,18 +191,14 @@ TEST_F(CombatExchangeTest, MonsterAnsweringWithDamageShakesTheScreenBeforeItsMes
     int mine = 0;
     int its = 0;
     const cDraws after = SeedWhere([&](cDraws& d) {
-        const int myInitiative = d.Dice(6);
-        const int itsInitiative = d.Dice(5);
-        if (myInitiative <= itsInitiative) {
+        if (!d.PlayerStrikesFirst(6, 5)) {
             return false;
         }
         if (!d.FirstBlowLands(10, 8)) {
             return false;
         }
         mine = d.Blow(10, 2);
-        const int answer = d.Dice(10);
-        const int guard = d.Dice(8);
-        if (answer <= guard) {
+        if (!d.PlayerStrikesFirst(10, 8)) {
             return false;
         }
         its = d.Blow(15, 10);
@@ -218,9 +220,7 @@ TEST_F(CombatExchangeTest, WardedBlowsOnBothSidesReadAsParriesAndDrawNoDamage) {
     cOgre ogre("Ogre");
     player.attack = 2;
     const cDraws after = SeedWhere([&](cDraws& d) {
-        const int mine = d.Dice(6);
-        const int its = d.Dice(5);
-        if (mine <= its) {
+        if (!d.PlayerStrikesFirst(6, 5)) {
             return false;
         }
         if (d.FirstBlowLands(2, 8)) {
@@ -245,9 +245,7 @@ TEST_F(CombatExchangeTest, LandedBlowOfNoDamageReadsAsAParry) {
     cOgre ogre("Ogre");
     player.weapon = nullptr;  // bare hands: naturalDamage 0, and no damage draw
     const cDraws after = SeedWhere([&](cDraws& d) {
-        const int mine = d.Dice(6);
-        const int its = d.Dice(5);
-        if (mine <= its) {
+        if (!d.PlayerStrikesFirst(6, 5)) {
             return false;
         }
         if (!d.FirstBlowLands(10, 8)) {
@@ -272,18 +270,14 @@ TEST_F(CombatExchangeTest, MonsterKillingWithTheSecondBlowPrintsItsBlowAndThenTh
     int mine = 0;
     int its = 0;
     const cDraws after = SeedWhere([&](cDraws& d) {
-        const int myInitiative = d.Dice(6);
-        const int itsInitiative = d.Dice(5);
-        if (myInitiative <= itsInitiative) {
+        if (!d.PlayerStrikesFirst(6, 5)) {
             return false;
         }
         if (!d.FirstBlowLands(10, 8)) {
             return false;
         }
         mine = d.Blow(10, 2);
-        const int answer = d.Dice(10);
-        const int guard = d.Dice(8);
-        if (answer <= guard) {
+        if (!d.PlayerStrikesFirst(10, 8)) {
             return false;
         }
         its = d.Blow(15, 10);  // 11 or more: always enough against 5
@@ -346,9 +340,7 @@ TEST_F(CombatExchangeTest, EqualInitiativeLetsTheMonsterStrikeFirst) {
             return false;
         }
         its = d.Blow(15, 10);
-        const int answer = d.Dice(10);
-        const int guard = d.Dice(8);
-        if (answer <= guard) {
+        if (!d.PlayerStrikesFirst(10, 8)) {
             return false;
         }
         d.Blow(10, 2);  // 10 or 11: enough against 5
@@ -381,9 +373,7 @@ TEST_F(CombatExchangeTest, RatHitsForExactlyItsNaturalDamageAndThePlayerAnswers)
             return false;
         }
         // no draw: the rat bites with naturalDamage
-        const int answer = d.Dice(10);
-        const int guard = d.Dice(1);
-        if (answer <= guard) {
+        if (!d.PlayerStrikesFirst(10, 1)) {
             return false;
         }
         mine = d.Blow(10, 2);
@@ -438,9 +428,7 @@ TEST_F(CombatExchangeTest, StalledPlayerRollsNoInitiativeAndTheMonsterStrikesFir
             return false;
         }
         its = d.Blow(15, 10);
-        const int answer = d.Dice(10);
-        const int guard = d.Dice(8);
-        if (answer <= guard) {
+        if (!d.PlayerStrikesFirst(10, 8)) {
             return false;
         }
         mine = d.Blow(10, 2);
@@ -543,24 +531,18 @@ TEST_F(CombatEncounterTest, KillWithLootAfterAnIdleAnswerAndSloppyTyping) {
         d.Pause();  // the announcement
         d.Pause();  // turn 1: an answer that is no action
         d.Pause();  // turn 2
-        const int mine = d.Dice(6);
-        const int its = d.Dice(2);
-        if (mine <= its) {
+        if (!d.PlayerStrikesFirst(6, 2)) {
             return false;
         }
         if (!d.FirstBlowLands(10, 1)) {
             return false;
         }
         first = d.Blow(10, 2);
-        const int bite = d.Dice(1);
-        const int guard = d.Dice(8);
-        if (bite > guard) {
+        if (d.PlayerStrikesFirst(1, 8)) {
             return false;
         }
         d.Pause();  // turn 3
-        const int mine2 = d.Dice(6);
-        const int its2 = d.Dice(2);
-        if (mine2 <= its2) {
+        if (!d.PlayerStrikesFirst(6, 2)) {
             return false;
         }
         const int attack2 = d.Dice(10);
@@ -618,9 +600,7 @@ TEST_F(CombatEncounterTest, FailedRunStallsAndASecondRunEscapes) {
             return false;
         }
         its = d.Blow(15, 10);
-        const int answer = d.Dice(10);
-        const int guard = d.Dice(8);
-        if (answer <= guard) {
+        if (!d.PlayerStrikesFirst(10, 8)) {
             return false;
         }
         mine = d.Blow(10, 2);
@@ -669,9 +649,7 @@ TEST_F(CombatEncounterTest, ItemUseHealsThenStallsAndEndOfInputEndsTheFight) {
         if (bite + 4 <= guard) {
             return false;
         }
-        const int answer = d.Dice(10);
-        const int ratGuard = d.Dice(1);
-        if (answer <= ratGuard) {
+        if (!d.PlayerStrikesFirst(10, 1)) {
             return false;
         }
         mine = d.Blow(10, 2);
@@ -707,18 +685,14 @@ TEST_F(CombatEncounterTest, PlayerDeathEndsTheFightAndKeepsTheTextFast) {
     const cDraws after = SeedWhere([&](cDraws& d) {
         d.Pause();
         d.Pause();
-        const int myInitiative = d.Dice(6);
-        const int its = d.Dice(5);
-        if (myInitiative <= its) {
+        if (!d.PlayerStrikesFirst(6, 5)) {
             return false;
         }
         if (!d.FirstBlowLands(10, 9)) {
             return false;
         }
         mine = d.Blow(10, 2);
-        const int answer = d.Dice(9);
-        const int guard = d.Dice(8);
-        if (answer <= guard) {
+        if (!d.PlayerStrikesFirst(9, 8)) {
             return false;
         }
         d.Pause();  // after the kill; the demon's claws draw nothing
