@@ -1,20 +1,11 @@
-// The process entry. SDL 1.2 has no entry wrapper on Linux, so this does what the wrapper would:
-// SDL is initialised with no subsystems before the game starts, and shut down at exit.
-
-#include <SDL.h>
-
-#include <cstdio>
-#include <cstdlib>
+// The process entry: the platform does SDL's part of the start-up, then the game runs.
 
 #include "game/Game.h"
-#include "platform/StandardStreams.h"
+#include "platform/Process.h"
 
 int main(int argc, char* argv[]) {
-    if (SDL_Init(SDL_INIT_NOPARACHUTE) < 0) {
-        std::fprintf(stderr, "%s\n", SDL_GetError());
+    if (!Sys_StartProcess()) {
         return 1;
     }
-    std::atexit(SDL_Quit);
-    Sys_InstallStandardStreams();
     return GameMain(argc, argv);
 }

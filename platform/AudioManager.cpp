@@ -3,14 +3,12 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "platform/Text.h"
 
 namespace {
@@ -23,37 +21,6 @@ constexpr int kChunkSize = 4096;
 void SkipLine(std::istream& in) {
     in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
 }
-
-// The sound libraries report every missing card, server and plug-in on standard error
-// ("ALSA lib ...") while a device is being looked for. The game's own account of a failure is
-// the line in AudioLog.txt, so their chatter is sent to /dev/null while the device opens and
-// closes.
-class cQuietStandardError {
-  public:
-    cQuietStandardError() {
-        std::fflush(stderr);
-        m_saved = dup(2);
-        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (m_saved >= 0 && null >= 0) {
-            dup2(null, 2);
-        }
-        if (null >= 0) {
-            close(null);
-        }
-    }
-    ~cQuietStandardError() {
-        std::fflush(stderr);
-        if (m_saved >= 0) {
-            dup2(m_saved, 2);
-            close(m_saved);
-        }
-    }
-    cQuietStandardError(const cQuietStandardError&) = delete;
-    cQuietStandardError& operator=(const cQuietStandardError&) = delete;
-
-  private:
-    int m_saved = -1;
-};
 
 class cMixerBackend : public cAudioBackend {
   public:

@@ -25,4 +25,7 @@ void Sys_Sleep(std::uint32_t milliseconds);
 // Replaces the clock (tests); null puts the system clock back.
 void Sys_InstallClock(std::unique_ptr<cClock> clock);
 
+// The operating system's clock; one implementation per system.
+std::unique_ptr<cClock> Sys_CreateSystemClock();
+
 #endif

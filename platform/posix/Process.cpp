@@ -1,0 +1,43 @@
+// SDL 1.2 has no entry wrapper on POSIX systems, so the process start-up does what the
+// wrapper would before the game runs.
+
+#include "platform/Process.h"
+
+#include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/StandardStreams.h"
+
+bool Sys_StartProcess() {
+    if (SDL_Init(SDL_INIT_NOPARACHUTE) < 0) {
+        std::fprintf(stderr, "%s\n", SDL_GetError());
+        return false;
+    }
+    std::atexit(SDL_Quit);
+    Sys_InstallStandardStreams();
+    return true;
+}
+
+cQuietStandardError::cQuietStandardError() {
+    std::fflush(stderr);
+    m_saved = dup(2);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (m_saved >= 0 && null >= 0) {
+        dup2(null, 2);
+    }
+    if (null >= 0) {
+        close(null);
+    }
+}
+
+cQuietStandardError::~cQuietStandardError() {
+    std::fflush(stderr);
+    if (m_saved >= 0) {
+        dup2(m_saved, 2);
+        close(m_saved);
+    }
+}
