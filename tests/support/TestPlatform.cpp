@@ -15,42 +15,6 @@
 #include "platform/StandardStreams.h"
 #include "world/Dungeon.h"
 
-void cRecordingConsole::SetTextAttribute(tAttribute attribute) {
-    std::cout << '{' << attribute << '}';
-}
-
-void cScriptedInput::Add(const std::string& text) {
-    m_chunks.push_back({text, nullptr});
-}
-
-void cScriptedInput::AddAction(std::function<void()> action) {
-    m_chunks.push_back({std::string(), std::move(action)});
-}
-
-cScriptedInput::int_type cScriptedInput::underflow() {
-    for (;;) {
-        if (m_next == m_chunks.size()) {
-            std::string more = m_feeder ? m_feeder() : std::string();
-            if (more.empty()) {
-                return traits_type::eof();
-            }
-            m_chunks.push_back({std::move(more), nullptr});
-        }
-        // Copied: an action may add chunks, which can move the vector's storage.
-        cChunk chunk = m_chunks[m_next++];
-        if (chunk.action) {
-            chunk.action();
-            continue;
-        }
-        if (chunk.text.empty()) {
-            continue;
-        }
-        m_current = chunk.text;
-        setg(&m_current[0], &m_current[0], &m_current[0] + m_current.size());
-        return traits_type::to_int_type(*gptr());
-    }
-}
-
 cSession::cSession(const std::string& input, bool consoleUsable)
     : m_record(std::make_shared<cConsoleRecord>()) {
     m_input.Add(input);

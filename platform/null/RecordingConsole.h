@@ -1,0 +1,49 @@
+#ifndef VAULTREACH_PLATFORM_NULL_RECORDINGCONSOLE_H
+#define VAULTREACH_PLATFORM_NULL_RECORDINGCONSOLE_H
+
+// A console with no terminal behind it: every colour change is written into standard output
+// as {N} (the attribute number), so a transcript shows exactly where each colour starts; the
+// caption, the window moves and the restores are kept in a shared record for the caller to
+// inspect after the console is gone. The window starts at (100, 50)-(740, 450).
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Console.h"
+
+// What the recording console saw besides colours.
+struct cConsoleRecord {
+    std::string title;
+    std::vector<cWindowRect> moves;
+    int restores = 0;
+};
+
+class cRecordingConsole : public cConsole {
+  public:
+    explicit cRecordingConsole(std::shared_ptr<cConsoleRecord> record, bool usable = true)
+        : m_record(std::move(record)), m_usable(usable) {}
+    bool IsUsable() override { return m_usable; }
+    void SetTitle(const std::string& title) override { m_record->title = title; }
+    void SetTextAttribute(tAttribute attribute) override;
+    bool GetWindowRect(cWindowRect& rect) override {
+        rect = m_rect;
+        return true;
+    }
+    void MoveWindow(const cWindowRect& rect) override {
+        m_rect = rect;
+        m_record->moves.push_back(rect);
+    }
+    void SetWindowSize(int width, int height) override {
+        m_rect.right = m_rect.left + width;
+        m_rect.bottom = m_rect.top + height;
+    }
+    void Restore() override { ++m_record->restores; }
+
+  private:
+    std::shared_ptr<cConsoleRecord> m_record;
+    bool m_usable;
+    cWindowRect m_rect{100, 50, 740, 450};
+};
+
+#endif

@@ -1,0 +1,34 @@
+#include "platform/null/ScriptedInput.h"
+
+void cScriptedInput::Add(const std::string& text) {
+    m_chunks.push_back({text, nullptr});
+}
+
+void cScriptedInput::AddAction(std::function<void()> action) {
+    m_chunks.push_back({std::string(), std::move(action)});
+}
+
+cScriptedInput::int_type cScriptedInput::underflow() {
+    for (;;) {
+        if (m_next == m_chunks.size()) {
+            std::string more = m_feeder ? m_feeder() : std::string();
+            if (more.empty()) {
+                return traits_type::eof();
+            }
+            m_chunks.push_back({std::move(more), nullptr});
+        }
+        // Moved out: an action may add chunks, which can move the vector's storage, and a chunk
+        // is never read twice.
+        cChunk chunk = std::move(m_chunks[m_next++]);
+        if (chunk.action) {
+            chunk.action();
+            continue;
+        }
+        if (chunk.text.empty()) {
+            continue;
+        }
+        m_current = std::move(chunk.text);
+        setg(&m_current[0], &m_current[0], &m_current[0] + m_current.size());
+        return traits_type::to_int_type(*gptr());
+    }
+}
