@@ -1,6 +1,7 @@
 #include "game/Game.h"
 
 #include <cctype>
+#include <filesystem>
 #include <iostream>
 #include <limits>
 #include <list>
@@ -245,6 +246,20 @@ struct cLogCloser {
     }
 };
 
+// The game reads its data from the folder it is started in. Started anywhere else it still
+// plays, without weapons or pictures, so a player who ran the binary by hand is told why.
+void WarnIfNotInGameFolder() {
+    if (Sys_RegularFileSize("Weapons.txt") >= 0) {
+        return;
+    }
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    std::cerr << "vaultreach: no Weapons.txt in " << (error ? std::string(".") : folder.string())
+              << ": the game reads its data from the folder it starts in; start it with the "
+                 "launcher \"vaultreach\" (or from build/run)"
+              << std::endl;
+}
+
 }  // namespace
 
 std::int32_t MinutesBetween(std::uint32_t startTick, std::uint32_t endTick) {
@@ -269,6 +284,7 @@ int GameMain(int /*argc*/, char* /*argv*/[]) {
     }
     gLog << "Success." << std::endl;
 
+    WarnIfNotInGameFolder();
     gLog << "Creating and initializing game objects...";
     cGameObjects objects;
     objects.player = std::make_unique<cPlayer>("Player");

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Builds the Debian package and plays it as players would: unpacked into a scratch root, the
+# installed launcher started from an unrelated folder with a fresh HOME and a scripted game on
+# standard input. Checks that the game finds its weapons and pictures, that the save and the
+# logs land in the player's own game folder and nowhere else, that a second player gets a
+# folder of their own, that a data file the player changed is kept, that the package depends
+# on the SDL 1.2 and SDL_mixer 1.2 libraries, and that lintian finds no error.
+#
+# Usage: tools/package/check.sh [BUILD_DIR]   (default: build-package)
+# Extra environment for the game runs (a preloaded clock, say) can be given in
+# VAULTREACH_GAME_ENV, as NAME=VALUE words.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+build="${1:-$root/build-package}"
+case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
+
+"$root/tools/install-packages.sh" g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev \
+  dpkg-dev lintian file
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVAULTREACH_TESTS=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)" >/dev/null
+rm -f "$build"/vaultreach_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls "$build"/vaultreach_*.deb)
+
+failures=0
+fail() {
+  echo "FAILED: $*"
+  failures=$((failures + 1))
+}
+pass() { echo "ok: $*"; }
+
+echo "Package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+if [[ "$depends" == *libsdl1.2debian* && "$depends" == *libsdl-mixer1.2* ]]; then
+  pass "the package depends on SDL 1.2 and SDL_mixer 1.2"
+else
+  fail "Depends names no SDL 1.2 or no SDL_mixer 1.2 library"
+fi
+[ "$(dpkg-deb -f "$deb" Section)" = games ] && pass "section games" || fail "section is not games"
+
+echo "lintian:"
+if lintian --fail-on error "$deb" 2>&1 | grep -v 'running with root privileges' | sed 's/^/  /'; then
+  :
+fi
+if lintian --fail-on error "$deb" >/dev/null 2>&1; then
+  pass "lintian finds no error"
+else
+  fail "lintian finds errors"
+fi
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+dpkg -x "$deb" "$scratch/root"
+launcher="$scratch/root/usr/games/vaultreach"
+binary="$scratch/root/usr/lib/games/vaultreach/vaultreach"
+mkdir -p "$scratch/elsewhere" "$scratch/ann" "$scratch/bob" "$scratch/cid" "$scratch/bare"
+
+# The third player has a weapon table of their own: the launcher must keep it.
+mkdir -p "$scratch/cid/.local/share/vaultreach"
+printf '/ my own table\nSword 2 1\nAxe 2 1\nClub heavy 9\n' \
+  >"$scratch/cid/.local/share/vaultreach/Weapons.txt"
+
+# Play (HOME, input, output name), from the unrelated folder, with no other environment.
+play() {
+  (cd "$scratch/elsewhere" &&
+    printf "$2" | env -i HOME="$1" PATH=/usr/bin:/bin ${VAULTREACH_GAME_ENV:-} "$launcher" \
+      >"$scratch/$3.out" 2>"$scratch/$3.err"
+    echo $? >"$scratch/$3.status")
+}
+play "$scratch/ann" 'Ann\ns\nn\ne\nq\n' ann &
+play "$scratch/bob" 'Bob\na\nq\n' bob &
+play "$scratch/cid" 'Cid\ns\nq\n' cid &
+# The bare game binary, started where there is no data: one clear line on standard error.
+(cd "$scratch/bare" &&
+  env -i PATH=/usr/bin:/bin ${VAULTREACH_GAME_ENV:-} "$binary" </dev/null >"$scratch/bare.out" \
+    2>"$scratch/bare.err"
+  echo $? >"$scratch/bare.status")&
+wait
+
+for player in ann bob cid; do
+  folder="$scratch/$player/.local/share/vaultreach"
+  [ "$(cat "$scratch/$player.status")" = 0 ] && pass "$player: exit status 0" ||
+    fail "$player: exit status $(cat "$scratch/$player.status")"
+  for file in Player.txt log.txt AudioLog.txt WeaponsLog.txt; do
+    [ -f "$folder/$file" ] && [ ! -L "$folder/$file" ] || fail "$player: no $file in $folder"
+  done
+  if grep -q "is not valid" "$scratch/$player.out"; then
+    fail "$player: a picture or page was missing: $(grep "is not valid" "$scratch/$player.out" | head -1)"
+  fi
+  if [ -s "$scratch/$player.err" ]; then
+    fail "$player: the game wrote to standard error: $(head -2 "$scratch/$player.err")"
+  fi
+  # Nothing but the game folder appears in the player's home (the sound server's client
+  # library keeps its own cookie under .config/pulse where it finds a server).
+  others=$(cd "$scratch/$player" && find . -mindepth 1 -not -path ./.local -not -path ./.local/share \
+    -not -path './.local/share/vaultreach*' -not -path ./.config -not -path './.config/pulse*')
+  [ -z "$others" ] || fail "$player: unexpected files in HOME: $others"
+done
+saved_line() { sed -n "$2p" "$scratch/$1/.local/share/vaultreach/Player.txt"; }
+[ "$(saved_line ann 6)" = Ann ] && [ "$(saved_line ann 7)" = Sword ] &&
+  pass "ann: saved as Ann with the Sword from the weapon table" || fail "ann: Player.txt is $(tr '\n' ' ' <"$scratch/ann/.local/share/vaultreach/Player.txt")"
+[ "$(saved_line bob 6)" = Bob ] && [ "$(saved_line bob 7)" = Axe ] &&
+  pass "bob: a folder of his own, saved as Bob with the Axe" || fail "bob: Player.txt is $(tr '\n' ' ' <"$scratch/bob/.local/share/vaultreach/Player.txt")"
+cid_table="$scratch/cid/.local/share/vaultreach/Weapons.txt"
+[ ! -L "$cid_table" ] && grep -q Club "$cid_table" && grep -q "Skipped weapon record Club" "$scratch/cid/.local/share/vaultreach/WeaponsLog.txt" &&
+  pass "cid: the player's own weapon table is kept and used" || fail "cid: the player's own Weapons.txt was replaced or not read"
+[ -L "$scratch/cid/.local/share/vaultreach/Ogre.txt" ] && pass "cid: the other data files are linked" ||
+  fail "cid: Ogre.txt was not linked"
+leftovers=$(ls -A "$scratch/elsewhere")
+[ -z "$leftovers" ] && pass "nothing was written in the folder the launcher was started from" ||
+  fail "files were left where the launcher was started: $leftovers"
+
+if grep -q "no Weapons.txt in $scratch/bare" "$scratch/bare.err" && grep -q launcher "$scratch/bare.err" &&
+  [ "$(wc -l <"$scratch/bare.err")" -eq 1 ]; then
+  pass "the bare binary in the wrong folder says so: $(cat "$scratch/bare.err")"
+else
+  fail "the bare binary in the wrong folder said: $(cat "$scratch/bare.err")"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "package check: $failures failed"
+  exit 1
+fi
+echo "package check: all passed"
