@@ -1,11 +1,11 @@
 #include "characters/Character.h"
 
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -14,16 +14,22 @@ constexpr std::size_t kSaveFileLines = 9;
 // A save file is nine short lines; anything far larger is not one of ours.
 constexpr std::int64_t kMaxSaveFileBytes = 1024 * 1024;
 
-// Whole decimal integer with optional sign, nothing else on the line (blanks around allowed).
-bool ReadNumber(const std::string& line, std::int32_t& value) {
-    std::istringstream in(line);
-    long long parsed = 0;
-    if (!(in >> parsed) || parsed < INT32_MIN || parsed > INT32_MAX) {
-        return false;
+// Decimal integers separated by blanks, exactly `count` of them on the line.
+bool ReadNumbers(const std::string& line, std::int32_t* values, std::size_t count) {
+    std::istringstream fields(line);
+    std::string field;
+    std::size_t read = 0;
+    while (fields >> field) {
+        if (read == count || !ParseDecimalInteger(field, values[read])) {
+            return false;
+        }
+        ++read;
     }
-    in >> std::ws;
-    value = static_cast<std::int32_t>(parsed);
-    return in.eof();
+    return read == count;
+}
+
+bool OnTheGrid(std::int32_t coordinate) {
+    return coordinate >= 0 && coordinate < kGridSize;
 }
 
 }  // namespace
@@ -63,23 +69,25 @@ bool cCharacter::Save(std::string fileName) {
         << (weapon != nullptr ? weapon->name : std::string(kNoWeaponName)) << '\n'
         << naturalDamage << '\n'
         << row << ' ' << column << '\n';
-    if (!Sys_ReplaceFile(fileName, out.str())) {
-        std::cout << "Failed to open " << fileName << std::endl;
-        return false;
+    switch (Sys_ReplaceFile(fileName, out.str())) {
+        case eFileReplace::Replaced:
+            return true;
+        case eFileReplace::NotWritten:
+            std::cout << "Failed to write " << fileName << std::endl;
+            return false;
+        default:
+            std::cout << "Failed to open " << fileName << std::endl;
+            return false;
     }
-    return true;
 }
 
 bool cCharacter::Load(std::string fileName) {
-    std::ifstream file;
-    const std::int64_t size = Sys_RegularFileSize(fileName);
-    if (size >= 0 && size <= kMaxSaveFileBytes) {
-        file.open(fileName, std::ios::binary);
-    }
-    if (!file.is_open() || !file.good()) {
+    std::string text;
+    if (ReadFileText(fileName, kMaxSaveFileBytes, text) != eFileRead::Read) {
         std::cout << "Failed to load " << fileName << std::endl;
         return false;
     }
+    std::istringstream file(text);
     std::vector<std::string> lines;
     std::string line;
     while (lines.size() < kSaveFileLines && std::getline(file, line)) {
@@ -91,28 +99,28 @@ bool cCharacter::Load(std::string fileName) {
     if (lines.size() < kSaveFileLines) {
         return false;
     }
-    cCharacter loaded(*this);
-    std::istringstream position(lines[8]);
-    long long row = 0;
-    long long column = 0;
-    const bool numbersRead =
-        ReadNumber(lines[0], loaded.health) && ReadNumber(lines[1], loaded.attack) &&
-        ReadNumber(lines[2], loaded.defense) && ReadNumber(lines[3], loaded.initiative) &&
-        ReadNumber(lines[4], loaded.luck) && ReadNumber(lines[7], loaded.naturalDamage) &&
-        (position >> row >> column);
-    if (!numbersRead || row < INT32_MIN || row > INT32_MAX || column < INT32_MIN ||
-        column > INT32_MAX || !(position >> std::ws).eof()) {
+    std::int32_t statistics[5] = {};
+    std::int32_t position[2] = {};
+    std::int32_t loadedNaturalDamage = 0;
+    for (std::size_t i = 0; i < 5; ++i) {
+        if (!ReadNumbers(lines[i], &statistics[i], 1)) {
+            return false;
+        }
+    }
+    // The map indexes the grid by the position, so a position off the grid is damage too.
+    if (!ReadNumbers(lines[7], &loadedNaturalDamage, 1) || !ReadNumbers(lines[8], position, 2) ||
+        !OnTheGrid(position[0]) || !OnTheGrid(position[1])) {
         return false;
     }
-    health = loaded.health;
-    attack = loaded.attack;
-    defense = loaded.defense;
-    initiative = loaded.initiative;
-    luck = loaded.luck;
+    health = statistics[0];
+    attack = statistics[1];
+    defense = statistics[2];
+    initiative = statistics[3];
+    luck = statistics[4];
     name = lines[5];
-    naturalDamage = loaded.naturalDamage;
-    this->row = static_cast<std::int32_t>(row);
-    this->column = static_cast<std::int32_t>(column);
+    naturalDamage = loadedNaturalDamage;
+    row = position[0];
+    column = position[1];
     return true;
 }
 

@@ -12,14 +12,19 @@
 //
 // The save file has nine lines: health, attack, defense, initiative, luck, the name, the
 // weapon's name (kNoWeaponName when unarmed), naturalDamage, and "row column". Save replaces
-// the file atomically, so a failed save leaves the previous one whole. Load reads the name and
-// weapon lines whole (blanks and empty names survive), accepts CRLF line ends, and changes
-// nothing unless the whole file reads.
+// the file atomically, so a failed save leaves the previous one whole; it prints "Failed to
+// open " and the name when the file may not be replaced (a read-only save stays as it is) or
+// cannot be created, and "Failed to write " and the name when writing it failed. Load reads
+// the name and weapon lines whole (blanks and empty names survive), accepts CRLF line ends,
+// and changes nothing unless the whole file reads and the position lies on the grid.
 
 #include <cstdint>
 #include <string>
 
 #include "weapons/Weapon.h"
+
+// Rows and columns of the dungeon's grid, on which every position lies.
+constexpr std::int32_t kGridSize = 10;
 
 // What the save file and the condition display say for a character without a weapon.
 constexpr const char* kNoWeaponName = "None";

@@ -312,7 +312,11 @@ int GameMain(int /*argc*/, char* /*argv*/[]) {
 
     gLog << "Done." << std::endl;
     gLog << "Saving Player Data." << std::endl;
-    objects.player->Save("Player.txt");
+    // A launcher or a script must be able to tell that the character was not kept.
+    const bool saved = objects.player->Save("Player.txt");
+    if (!saved) {
+        gLog << "Failed to save Player.txt; the previous save is kept." << std::endl;
+    }
 
     SetColour(kColourWhite);
     std::cout << "\nHope you enjoyed playing Vaultreach." << std::endl;
@@ -323,7 +327,8 @@ int GameMain(int /*argc*/, char* /*argv*/[]) {
     Sys_RestoreConsole();
     std::cout.flush();
     objects.plotPages.clear();
-    gLog << "Exiting with return code 0" << std::endl;
+    const int status = saved ? 0 : 1;
+    gLog << "Exiting with return code " << status << std::endl;
     gLog << "Thanks for playing." << std::endl;
-    return 0;
+    return status;
 }

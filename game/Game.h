@@ -11,7 +11,7 @@
 //
 // The end of input, a quit signal or a closed output ends play as 'q' does: the player is
 // saved and the program leaves without waiting. Returns 0, or 1 when the log or the console
-// could not be set up.
+// could not be set up or the save failed (the log then says so after "Saving Player Data.").
 
 #include <cstdint>
 #include <fstream>

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <sstream>
 
 #include "platform/Files.h"
 #include "platform/Process.h"
@@ -72,16 +73,12 @@ void Sys_InstallAudioBackend(std::unique_ptr<cAudioBackend> backend) {
     Backend() = backend ? std::move(backend) : std::make_unique<cMixerBackend>();
 }
 
-cSoundEffect::~cSoundEffect() {
-    if (sample != nullptr) {
-        Mix_FreeChunk(sample);
-    }
+void cAudioManager::cFreeChunk::operator()(Mix_Chunk* chunk) const {
+    Mix_FreeChunk(chunk);
 }
 
-cMusicTrack::~cMusicTrack() {
-    if (music != nullptr) {
-        Mix_FreeMusic(music);
-    }
+void cAudioManager::cFreeMusic::operator()(Mix_Music* music) const {
+    Mix_FreeMusic(music);
 }
 
 cAudioManager::cAudioManager() {
@@ -92,7 +89,6 @@ cAudioManager::cAudioManager() {
     } else {
         m_deviceOpen = true;
     }
-    m_log.close();
 }
 
 cAudioManager::~cAudioManager() {
@@ -102,19 +98,76 @@ cAudioManager::~cAudioManager() {
     }
     effects.clear();
     music.clear();
+    m_decodedEffects.clear();
+    m_openedMusic.clear();
+}
+
+void cAudioManager::Log(const std::string& line) {
+    m_log << "cAudioManager: " << line << std::endl;
+}
+
+bool cAudioManager::WithinBudget(const std::string& path, std::int64_t& left, std::int64_t limit,
+                                 const std::string& kind) {
+    const std::int64_t size = Sys_RegularFileSize(path);
+    if (size <= left) {
+        // A missing file costs nothing; the backend finds out for itself.
+        left -= size > 0 ? size : 0;
+        return true;
+    }
+    Log("Skipped " + kind + " " + LogExcerpt(path) + ": the " + kind + " files would pass " +
+        std::to_string(limit) + " bytes.");
+    return false;
+}
+
+Mix_Chunk* cAudioManager::EffectFor(const std::string& path) {
+    const auto known = m_decodedEffects.find(path);
+    if (known != m_decodedEffects.end()) {
+        return known->second.get();
+    }
+    Mix_Chunk* sample = nullptr;
+    if (WithinBudget(path, m_effectBytesLeft, kMaxEffectBytes, "effect")) {
+        sample = Backend()->LoadEffect(path);
+    }
+    m_decodedEffects[path].reset(sample);
+    return sample;
+}
+
+Mix_Music* cAudioManager::MusicFor(const std::string& path) {
+    const auto known = m_openedMusic.find(path);
+    if (known != m_openedMusic.end()) {
+        return known->second.get();
+    }
+    Mix_Music* loaded = nullptr;
+    if (WithinBudget(path, m_musicBytesLeft, kMaxMusicBytes, "music")) {
+        loaded = Backend()->LoadMusic(path);
+    }
+    m_openedMusic[path].reset(loaded);
+    return loaded;
 }
 
 bool cAudioManager::LoadSounds(std::string name) {
-    std::ifstream file;
-    if (Sys_RegularFileSize(name) >= 0) {
-        file.open(name);
+    std::string text;
+    switch (ReadFileText(name, kMaxSoundListBytes, text)) {
+        case eFileRead::Read:
+            break;
+        case eFileRead::TooLarge:
+            Log("Failed to load " + name + ": larger than " + std::to_string(kMaxSoundListBytes) +
+                " bytes.");
+            return false;
+        default:
+            return false;
     }
-    // A stream never opened is still in a good state; only an open one means the list is there.
-    if (!file.is_open() || !file.good()) {
-        return false;
-    }
+    std::istringstream file(text);
     SkipLine(file);
 
+    std::size_t entries = 0;
+    const auto counted = [&entries, &name, this] {
+        if (++entries <= kMaxSoundEntries) {
+            return true;
+        }
+        Log("Stopped reading " + name + " after " + std::to_string(kMaxSoundEntries) + " entries.");
+        return false;
+    };
     if (!file.eof()) {
         while (true) {
             file >> std::ws;
@@ -123,21 +176,21 @@ bool cAudioManager::LoadSounds(std::string name) {
                 break;
             }
             auto effect = std::make_unique<cSoundEffect>();
-            if (!(file >> effect->path >> effect->name)) {
+            if (!(file >> effect->path >> effect->name) || !counted()) {
                 break;
             }
-            effect->sample = Backend()->LoadEffect(effect->path);
+            effect->sample = EffectFor(effect->path);
             const std::string key = effect->name;
             effects[key] = std::move(effect);
         }
     }
     SkipLine(file);
 
-    if (!file.eof()) {
+    if (!file.eof() && entries <= kMaxSoundEntries) {
         std::string path;
         std::string trackName;
         std::string loopsText;
-        while (file >> path >> trackName >> loopsText) {
+        while (file >> path >> trackName >> loopsText && counted()) {
             std::int32_t loops = 0;
             if (!ParseDecimalInteger(loopsText, loops)) {
                 // Nothing after a damaged entry can be trusted to line up: the list ends here.
@@ -147,7 +200,7 @@ bool cAudioManager::LoadSounds(std::string name) {
             track->path = path;
             track->name = trackName;
             track->loops = loops;
-            track->music = Backend()->LoadMusic(path);
+            track->music = MusicFor(path);
             music[trackName] = std::move(track);
         }
     }

@@ -15,25 +15,38 @@
 // is skipped with the rest of its line. False, with the tables untouched, when the list is not
 // a readable regular file.
 //
+// Bounds, generous for a list of a few sounds: a list larger than kMaxSoundListBytes is not
+// read, only its first kMaxSoundEntries entries count, and the sound files loaded may add up
+// to kMaxEffectBytes of effects (each is decoded whole into memory, several times its size)
+// and kMaxMusicBytes of music (each keeps its file open); a file past that is not loaded. Each
+// of these refusals is one "cAudioManager: " line in the log. A file named by several entries
+// is loaded once and shared by them.
+//
 // PlayMusic starts a music entry by name with its loop count (SDL_mixer's meaning: -1 is
 // forever) and does nothing for an unknown name. The destructor closes the device, then frees
-// the effects and the music.
+// the effects and the music. The log stays open for the manager's life.
 
+#include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <string>
 
+constexpr std::int64_t kMaxSoundListBytes = 1024 * 1024;
+constexpr std::size_t kMaxSoundEntries = 256;
+constexpr std::int64_t kMaxEffectBytes = 1024 * 1024;
+constexpr std::int64_t kMaxMusicBytes = 8 * 1024 * 1024;
+
 struct Mix_Chunk;
 struct _Mix_Music;
 typedef struct _Mix_Music Mix_Music;
 
-// Frees its sample when destroyed.
+// An entry of the effect list. Its sample belongs to the manager, shared by every entry that
+// names the same file.
 class cSoundEffect {
   public:
     cSoundEffect() = default;
-    ~cSoundEffect();
     cSoundEffect(const cSoundEffect&) = delete;
     cSoundEffect& operator=(const cSoundEffect&) = delete;
 
@@ -42,11 +55,10 @@ class cSoundEffect {
     std::string name;
 };
 
-// Frees its music when destroyed (SDL_mixer stops it first if it is playing).
+// An entry of the music list; its music belongs to the manager, like an effect's sample.
 class cMusicTrack {
   public:
     cMusicTrack() = default;
-    ~cMusicTrack();
     cMusicTrack(const cMusicTrack&) = delete;
     cMusicTrack& operator=(const cMusicTrack&) = delete;
 
@@ -87,8 +99,29 @@ class cAudioManager {
     std::map<std::string, std::unique_ptr<cMusicTrack>> music;
 
   private:
+    struct cFreeChunk {
+        void operator()(Mix_Chunk* chunk) const;
+    };
+    // SDL_mixer stops a music that is playing before it frees it.
+    struct cFreeMusic {
+        void operator()(Mix_Music* music) const;
+    };
+
+    void Log(const std::string& line);
+    // Whether the file at path still fits in what is left of its kind's bytes; logs a refusal.
+    bool WithinBudget(const std::string& path, std::int64_t& left, std::int64_t limit,
+                      const std::string& kind);
+    // The loaded sound of a file, loading it the first time it is named.
+    Mix_Chunk* EffectFor(const std::string& path);
+    Mix_Music* MusicFor(const std::string& path);
+
     std::ofstream m_log;
     bool m_deviceOpen = false;
+    // Every sound loaded, by path; a null one failed to load and is not tried again.
+    std::map<std::string, std::unique_ptr<Mix_Chunk, cFreeChunk>> m_decodedEffects;
+    std::map<std::string, std::unique_ptr<Mix_Music, cFreeMusic>> m_openedMusic;
+    std::int64_t m_effectBytesLeft = kMaxEffectBytes;
+    std::int64_t m_musicBytesLeft = kMaxMusicBytes;
 };
 
 #endif

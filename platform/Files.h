@@ -1,27 +1,71 @@
 #ifndef VAULTREACH_PLATFORM_FILES_H
 #define VAULTREACH_PLATFORM_FILES_H
 
-// The few questions the game asks the file system directly, and the one safe way it replaces a
-// file it owns.
+// The few questions the game asks the file system directly: reading a data file whole, opening
+// a log, and the one safe way it replaces a file it owns.
+//
+// Every data file is read through Sys_ReadFile with a size limit, so a huge or endless file
+// costs nothing but one refusal, and nothing that is not a regular file (a FIFO, a device, a
+// directory) is ever opened in a way that could block.
+//
+// A name where the game writes (a log, the save) is never written through: a symbolic link or
+// a file with more than one link there has its name replaced by a new file, and the file it
+// led to is left alone.
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <string>
 
 // Size in bytes of a regular file, or -1 for anything else (missing, a directory, a device).
 std::int64_t Sys_RegularFileSize(const std::string& path);
 
-// True when writing path cannot block or write through something else: it does not exist yet
-// or is a regular file. A FIFO there would hold the game until someone read it.
-bool Sys_IsPlainFileOrAbsent(const std::string& path);
+enum class eFileRead {
+    Read,         // the whole file was read
+    Unavailable,  // missing, not a regular file, not readable, or a read error
+    TooLarge      // a regular file of more than the limit; nothing was read
+};
 
-// Opens path for writing from scratch, as an ofstream would, but only where
-// Sys_IsPlainFileOrAbsent allows; otherwise the stream stays closed and failed.
+// Reads the whole of path when it is a regular file of at most maxBytes bytes. allocate is
+// called once, with the file's size, before any byte is read, and returns where the bytes go;
+// it is not called unless the result can be Read. length gets the number of bytes read (fewer
+// than the size if the file shrank meanwhile). Opening never blocks, whatever path is.
+eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
+                       const std::function<char*(std::size_t size)>& allocate, std::size_t& length);
+
+// The same into a string; bytes is empty unless the result is Read.
+inline eFileRead ReadFileText(const std::string& path, std::int64_t maxBytes, std::string& bytes) {
+    bytes.clear();
+    std::size_t length = 0;
+    const eFileRead result = Sys_ReadFile(
+        path, maxBytes,
+        [&bytes](std::size_t size) {
+            bytes.resize(size);
+            return &bytes[0];
+        },
+        length);
+    bytes.resize(result == eFileRead::Read ? length : 0);
+    return result;
+}
+
+// Opens path for writing from scratch, as an ofstream would. A symbolic link or a file with
+// other links there is replaced by a new file; anything else that is not a regular file (a
+// FIFO would hold the game until someone read it) leaves the stream closed and failed.
 void Sys_OpenLogFile(std::ofstream& stream, const std::string& path);
+
+enum class eFileReplace {
+    Replaced,
+    NotOpened,  // path may not be written (no write permission, a read-only file, a directory
+                // where the new file cannot be made, no file handles left)
+    NotWritten  // the new contents could not be written whole (a full disk, a size limit)
+};
 
 // Replaces path with contents so that a reader sees either the old file or the new one, never
 // a half-written one: the bytes go to a temporary file beside it, are flushed to disk, and the
-// temporary file is renamed over path. False (and path untouched) if any step fails.
-bool Sys_ReplaceFile(const std::string& path, const std::string& contents);
+// temporary file is renamed over path. An existing path that has no write permission for this
+// user, or none for anybody (the superuser included), is refused. The new file keeps the old
+// one's permission bits, never wider than a new file would get. Unless Replaced, path is
+// untouched and nothing is left beside it.
+eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& contents);
 
 #endif

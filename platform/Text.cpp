@@ -23,3 +23,10 @@ bool ParseDecimalInteger(const std::string& text, std::int32_t& value) {
     value = static_cast<std::int32_t>(parsed);
     return true;
 }
+
+std::string LogExcerpt(const std::string& text) {
+    if (text.size() <= kLogExcerptBytes) {
+        return text;
+    }
+    return text.substr(0, kLogExcerptBytes) + "...";
+}

@@ -1,6 +1,5 @@
 #include "platform/TextArt.h"
 
-#include <fstream>
 #include <iostream>
 
 #include "platform/Files.h"
@@ -14,48 +13,32 @@ std::string FileSystemName(std::string name) {
     return name;
 }
 
-// Reads a whole regular file; false for anything that is not one or cannot be read whole.
-bool ReadWholeFile(const std::string& name, std::string& bytes) {
-    const std::string path = FileSystemName(name);
-    const std::int64_t size = Sys_RegularFileSize(path);
-    if (size < 0 || size > kMaxTextArtBytes) {
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file.good()) {
-        return false;
-    }
-    bytes.assign(static_cast<std::size_t>(size), '\0');
-    file.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
-    // A file that shrank while being read keeps what was there.
-    bytes.resize(static_cast<std::size_t>(file.gcount()));
-    return !file.bad();
-}
-
 }  // namespace
 
 bool LoadTextArt(std::string name, cTextArt& art) {
     art.data.reset();
     art.length = 0;
-    std::string bytes;
-    if (!ReadWholeFile(name, bytes)) {
+    std::unique_ptr<char[]> data;
+    std::size_t length = 0;
+    const eFileRead result = Sys_ReadFile(
+        FileSystemName(name), kMaxTextArtBytes,
+        [&data](std::size_t size) {
+            data = std::make_unique<char[]>(size);
+            return data.get();
+        },
+        length);
+    if (result != eFileRead::Read) {
         std::cout << "File " << name << " is not valid." << std::endl;
         return false;
     }
-    art.data = std::make_unique<char[]>(bytes.size());
-    bytes.copy(art.data.get(), bytes.size());
-    art.length = static_cast<std::int32_t>(bytes.size());
+    art.data = std::move(data);
+    art.length = static_cast<std::int32_t>(length);
     return true;
 }
 
 void LoadPlotText(std::string name, cPlotText& page) {
-    page.text.clear();
-    page.length = 0;
-    if (ReadWholeFile(name, page.text)) {
-        page.length = static_cast<std::int32_t>(page.text.size());
-    } else {
-        page.text.clear();
-    }
+    ReadFileText(FileSystemName(name), kMaxPlotTextBytes, page.text);
+    page.length = static_cast<std::int32_t>(page.text.size());
 }
 
 void ShowTextArt(const cTextArt& art) {

@@ -6,13 +6,15 @@
 // the file without them, as the game's first home did ("Ogre.txt." opens Ogre.txt).
 //
 // Only regular files are read; a directory, a missing or unreadable file gives an empty
-// picture or page. A file larger than kMaxTextArtBytes is taken as damaged and read as empty.
+// picture or page. A picture larger than kMaxTextArtBytes, or a page larger than
+// kMaxPlotTextBytes, is taken as damaged and read as empty.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
 constexpr std::int64_t kMaxTextArtBytes = 16 * 1024 * 1024;
+constexpr std::int64_t kMaxPlotTextBytes = 1024 * 1024;
 
 // A monster's or the gnome's picture. Owned by whoever holds it.
 struct cTextArt {

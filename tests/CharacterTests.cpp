@@ -341,10 +341,64 @@ TEST_F(SaveFile, AReadOnlyDirectoryKeepsTheOldSave) {
     EXPECT_EQ(DirectoryEntries(directory.path()), (std::vector<std::string>{"Player.txt"}));
 }
 
+TEST_F(SaveFile, AProtectedSaveIsKeptAndANewOneKeepsTheOldPermissions) {
+    struct cCase {
+        int mode;  // of the old save; -1 for none
+        mode_t umask;
+        bool saved;
+        int modeAfter;
+    };
+    const cCase cases[] = {
+        {0444, 022, false, 0444}, {0400, 022, false, 0400}, {0600, 022, true, 0600},
+        {0640, 022, true, 0640},  {0604, 022, true, 0604},  {0666, 022, true, 0644},
+        {0666, 077, true, 0600},  {0755, 000, true, 0644},  {-1, 022, true, 0644},
+        {-1, 027, true, 0640},
+    };
+    const std::string path = directory.path() + "/Player.txt";
+    for (const cCase& c : cases) {
+        directory.Remove("Player.txt");
+        if (c.mode >= 0) {
+            directory.Write("Player.txt", kAnnSave);
+            ASSERT_EQ(chmod(path.c_str(), static_cast<mode_t>(c.mode)), 0);
+        }
+        const mode_t savedMask = umask(c.umask);
+        cPlayer player("Player");
+        const bool saved = player.Save("Player.txt");
+        umask(savedMask);
+        struct stat info {};
+        ASSERT_EQ(stat(path.c_str(), &info), 0);
+        EXPECT_EQ(saved, c.saved) << std::oct << c.mode;
+        EXPECT_EQ(static_cast<int>(info.st_mode & 07777), c.modeAfter) << std::oct << c.mode;
+        EXPECT_EQ(directory.Read("Player.txt"),
+                  c.saved ? "100\n10\n8\n6\n25\nPlayer\nNone\n0\n0 0\n" : kAnnSave)
+            << std::oct << c.mode;
+        EXPECT_EQ(session.Take(), c.saved ? "" : "Failed to open Player.txt\n");
+        EXPECT_EQ(DirectoryEntries(directory.path()), (std::vector<std::string>{"Player.txt"}));
+    }
+
+    // Someone else's save in a directory anybody may write to: we may not replace it.
+    if (geteuid() == 0) {
+        directory.Write("Player.txt", kAnnSave);
+        ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+        ASSERT_EQ(chmod(directory.path().c_str(), 0777), 0);
+        const cChildOutcome outcome = RunInChild(true, [&](std::string& printed) {
+            cPlayer player("Player");
+            const bool saved = player.Save("Player.txt");
+            printed = session.Output();
+            return saved;
+        });
+        ASSERT_TRUE(outcome.finished);
+        EXPECT_FALSE(outcome.result);
+        EXPECT_EQ(outcome.output, "Failed to open Player.txt\n");
+        EXPECT_EQ(directory.Read("Player.txt"), kAnnSave);
+        EXPECT_EQ(DirectoryEntries(directory.path()), (std::vector<std::string>{"Player.txt"}));
+    }
+}
+
 TEST_F(SaveFile, AWriteThatFailsHalfwayKeepsTheOldSave) {
     directory.Write("Player.txt", kAnnSave);
     // Writes past the tenth byte of any file fail, as on a full disk.
-    const cChildOutcome outcome = RunInChild(false, [&](std::string&) {
+    const cChildOutcome outcome = RunInChild(false, [&](std::string& printed) {
         signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{10, 10};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
@@ -352,10 +406,13 @@ TEST_F(SaveFile, AWriteThatFailsHalfwayKeepsTheOldSave) {
         }
         cPlayer player("Player");
         player.name = "Somebody with a name longer than the limit";
-        return player.Save("Player.txt");
+        const bool saved = player.Save("Player.txt");
+        printed = session.Output();
+        return saved;
     });
     ASSERT_TRUE(outcome.finished);
     EXPECT_FALSE(outcome.result);
+    EXPECT_EQ(outcome.output, "Failed to write Player.txt\n");
     EXPECT_EQ(directory.Read("Player.txt"), kAnnSave);
     EXPECT_EQ(DirectoryEntries(directory.path()), (std::vector<std::string>{"Player.txt"}));
 }
@@ -391,7 +448,7 @@ TEST_F(SaveFile, NamesAndNumbersSurviveTheRoundTrip) {
         saved.luck = 0;
         saved.naturalDamage = -3;
         saved.row = 4;
-        saved.column = -9;
+        saved.column = 9;
         saved.weapon = &axe;
         ASSERT_TRUE(saved.Save("Player.txt")) << name;
         cCharacter loaded("Fresh");
@@ -440,6 +497,10 @@ TEST_F(SaveFile, ABrokenFileLeavesTheCharacterWhollyUnchanged) {
         {"three numbers for the position", "57\n10\n8\n6\n25\nAnn\nSword\n0\n9 7 5\n"},
         {"beyond 32 bits", "57\n10\n8\n6\n4294967296\nAnn\nSword\n0\n9 7\n"},
         {"the old single-word layout", "57 10 8 6 25 Ann Sword 0 9 7\n"},
+        {"row off the grid", "57\n10\n8\n6\n25\nAnn\nSword\n0\n-2147483648 7\n"},
+        {"column off the grid", "57\n10\n8\n6\n25\nAnn\nSword\n0\n9 10\n"},
+        {"row past the grid", "57\n10\n8\n6\n25\nAnn\nSword\n0\n10 0\n"},
+        {"column before the grid", "57\n10\n8\n6\n25\nAnn\nSword\n0\n0 -1\n"},
     };
     for (const cCase& c : cases) {
         directory.Write("Player.txt", c.text);

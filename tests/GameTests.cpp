@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <regex>
 #include <sstream>
@@ -133,6 +134,56 @@ TEST(GameStartAndEnd, FilesTheGameWritesCannotBeFifosThatHoldItForever) {
     EXPECT_EQ(game.status, 0);
     EXPECT_EQ(game.File("Player.txt"), "100\n10\n8\n6\n25\nAnn\nSword\n0\n0 1\n");
     EXPECT_FALSE(game.directory->Exists("Player.txt.tmp"));
+}
+
+TEST(GameStartAndEnd, LinksWhereTheGameWritesAreReplacedNeverWrittenThrough) {
+    // Hard links and symbolic links to a file of the player's, at every name the game writes.
+    const char* const written[] = {"log.txt", "WeaponsLog.txt", "AudioLog.txt", "Player.txt"};
+    for (bool symbolic : {false, true}) {
+        cGameOptions options = Quiet("Ann\ns\nq\n");
+        options.files["precious.txt"] = "keep me\n";
+        options.prepare = [&](cSession&) {
+            gEncounterChance = 0;
+            for (const char* name : written) {
+                if (symbolic) {
+                    ASSERT_EQ(symlink("precious.txt", name), 0) << name;
+                } else {
+                    ASSERT_EQ(link("precious.txt", name), 0) << name;
+                }
+            }
+        };
+        const cGameResult game = RunGame(options);
+        EXPECT_EQ(game.status, 0);
+        EXPECT_EQ(game.File("precious.txt"), "keep me\n") << symbolic;
+        EXPECT_EQ(Lines(game.File("log.txt")).size(), 9u) << symbolic;
+        EXPECT_EQ(game.File("Player.txt"), "100\n10\n8\n6\n25\nAnn\nSword\n0\n0 1\n");
+        for (const char* name : written) {
+            struct stat info {};
+            ASSERT_EQ(lstat(name, &info), 0) << name;
+            EXPECT_TRUE(S_ISREG(info.st_mode)) << name;
+            EXPECT_EQ(info.st_nlink, 1u) << name;
+        }
+    }
+}
+
+TEST(GameStartAndEnd, AFailedSaveIsLoggedAndEndsWithStatusOne) {
+    // A save the player made read-only is kept, and so is one on a full disk.
+    cGameOptions options = Quiet("Ann\ns\nq\n");
+    options.files["Player.txt"] = "old save\n";
+    options.prepare = [](cSession&) {
+        gEncounterChance = 0;
+        chmod("Player.txt", 0444);
+    };
+    const cGameResult game = RunGame(options);
+    EXPECT_EQ(game.status, 1);
+    EXPECT_EQ(game.File("Player.txt"), "old save\n");
+    EXPECT_NE(game.transcript.find("Failed to open Player.txt\n"), std::string::npos);
+    const auto log = Lines(game.File("log.txt"));
+    ASSERT_EQ(log.size(), 10u);
+    EXPECT_EQ(log[6], "Saving Player Data.");
+    EXPECT_EQ(log[7], "Failed to save Player.txt; the previous save is kept.");
+    EXPECT_EQ(log[8], "Exiting with return code 1");
+    EXPECT_EQ(log[9], "Thanks for playing.");
 }
 
 TEST(GameStartAndEnd, MissingSoundAndWeaponTablesStillStartTheGame) {

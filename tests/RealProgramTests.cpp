@@ -173,9 +173,13 @@ TEST_F(RealProgram, ASaveThatCannotBeWrittenKeepsTheOldOne) {
     // The new save is written beside the old one first; make that impossible.
     ASSERT_EQ(mkdir((m_directory->path() + "/Player.txt.tmp").c_str(), 0755), 0);
     cProcess game(Options("Ann\ns\nq\n"));
-    EXPECT_EQ(game.Wait(20000), 0);
+    EXPECT_EQ(game.Wait(20000), 1) << "a launcher must be able to tell";
     EXPECT_NE(game.output().find("Failed to open Player.txt\n"), std::string::npos);
     EXPECT_EQ(m_directory->Read("Player.txt"), "the previous save\n");
+    EXPECT_NE(m_directory->Read("log.txt").find(
+                  "Saving Player Data.\nFailed to save Player.txt; the previous save is kept.\n"
+                  "Exiting with return code 1\n"),
+              std::string::npos);
 }
 
 TEST_F(RealProgram, AReadOnlyDirectoryStopsTheGameBeforeItStarts) {

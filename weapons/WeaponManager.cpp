@@ -3,11 +3,16 @@
 #include <cctype>
 #include <cstdlib>
 #include <limits>
+#include <sstream>
 
 #include "platform/Files.h"
 #include "platform/Text.h"
 
 namespace {
+
+// Generous for a table of a few weapons a line each; a larger file is taken as damaged.
+constexpr std::int64_t kMaxWeaponFileBytes = 1024 * 1024;
+constexpr std::size_t kMaxWeaponRecords = 10000;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -102,21 +107,31 @@ void cWeaponManager::Log(const std::string& line) {
 }
 
 bool cWeaponManager::LoadWeapons(std::string name) {
-    std::ifstream file;
-    if (Sys_RegularFileSize(name) >= 0) {
-        file.open(name);
+    std::string text;
+    switch (ReadFileText(name, kMaxWeaponFileBytes, text)) {
+        case eFileRead::Read:
+            break;
+        case eFileRead::TooLarge:
+            Log("Failed to load " + name + ": larger than " + std::to_string(kMaxWeaponFileBytes) +
+                " bytes.");
+            return false;
+        default:
+            Log("Failed to load " + name + ".");
+            return false;
     }
-    // A stream that was never opened still reports good().
-    if (!file.is_open() || !file.good()) {
-        Log("Failed to load " + name + ".");
-        return false;
-    }
+    std::istringstream file(text);
     while (file.peek() == '/') {
         file.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     }
     cFieldReader fields(file);
     cField weaponName;
+    std::size_t records = 0;
     while (fields.Take(weaponName)) {
+        if (++records > kMaxWeaponRecords) {
+            Log("Stopped reading " + name + " after " + std::to_string(kMaxWeaponRecords) +
+                " records.");
+            break;
+        }
         // damage, then spread. A word that opens a later line where a number belongs is taken
         // as the next record's name, so a record that lost a field does not swallow the next.
         std::string numbers[2];
@@ -137,14 +152,14 @@ bool cWeaponManager::LoadWeapons(std::string name) {
         if (!complete) {
             problem = "a field is missing";
         } else if (!ParseDecimalInteger(numbers[0], damage)) {
-            problem = "damage \"" + numbers[0] + "\" is not a 32-bit decimal integer";
+            problem = "damage \"" + LogExcerpt(numbers[0]) + "\" is not a 32-bit decimal integer";
         } else if (!ParseDecimalInteger(numbers[1], spread)) {
-            problem = "spread \"" + numbers[1] + "\" is not a 32-bit decimal integer";
+            problem = "spread \"" + LogExcerpt(numbers[1]) + "\" is not a 32-bit decimal integer";
         } else if (spread < 1) {
             problem = "spread " + numbers[1] + " is below 1";
         }
         if (!problem.empty()) {
-            Log("Skipped weapon record " + weaponName.text + ": " + problem + ".");
+            Log("Skipped weapon record " + LogExcerpt(weaponName.text) + ": " + problem + ".");
             // What follows a damaged value on its line is not trusted to start a new record.
             if (complete) {
                 fields.SkipRestOfLine();

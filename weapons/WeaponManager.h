@@ -9,7 +9,9 @@
 // least 1; anything else is skipped with one line in "WeaponsLog.txt" that begins
 // "cWeaponManager: " and names the record. A bad number costs the rest of its line; a record
 // that runs short ends where a word opens a later line in place of a number, and that word
-// starts the next record. So a bad record costs only itself, and loading always ends.
+// starts the next record. So a bad record costs only itself, and loading always ends. A log
+// line quotes at most the start of a bad field. A file larger than a megabyte is not read
+// (false, one log line), and reading stops after 10,000 records (one log line).
 //
 // The manager owns its weapons; pointers from GetWeapon stay valid while it lives, even when
 // the table is loaded again (a reloaded weapon is updated in place). Misses are logged, never

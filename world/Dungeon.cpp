@@ -29,6 +29,7 @@ const char kInitialDungeon[] =
     "#T#####G##";
 
 static_assert(sizeof kInitialDungeon == kDungeonSize * kDungeonSize + 1, "the grid is 10 by 10");
+static_assert(kDungeonSize == kGridSize, "a saved position must lie on this grid");
 
 // Run at load so that the grids are ready before any code asks for them.
 const bool kGridsReady = (ResetDungeon(), true);

@@ -7,6 +7,36 @@
 #include <cerrno>
 #include <cstdio>
 
+namespace {
+
+constexpr mode_t kNewFileMode = 0666;
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// False when the existing file at path is one the player keeps from being written: no write
+// permission for us, or none for anybody. The second rule matters for the superuser, who
+// passes every permission check but should still not replace a file made read-only.
+bool MayReplace(const struct stat& existing, const std::string& path) {
+    return (existing.st_mode & kWriteBits) != 0 &&
+           faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool WriteAll(int fd, const std::string& contents) {
+    const char* next = contents.data();
+    std::size_t left = contents.size();
+    while (left > 0) {
+        const ssize_t n = write(fd, next, left);
+        if (n > 0) {
+            next += n;
+            left -= static_cast<std::size_t>(n);
+        } else if (!(n < 0 && errno == EINTR)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 std::int64_t Sys_RegularFileSize(const std::string& path) {
     struct stat info {};
     if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -15,47 +45,84 @@ std::int64_t Sys_RegularFileSize(const std::string& path) {
     return static_cast<std::int64_t>(info.st_size);
 }
 
-bool Sys_IsPlainFileOrAbsent(const std::string& path) {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) {
-        return errno == ENOENT;
+eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
+                       const std::function<char*(std::size_t size)>& allocate,
+                       std::size_t& length) {
+    length = 0;
+    // Non-blocking, so that a FIFO is refused instead of waiting for a writer.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return eFileRead::Unavailable;
     }
-    return S_ISREG(info.st_mode);
+    struct stat info {};
+    eFileRead result = eFileRead::Read;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        result = eFileRead::Unavailable;
+    } else if (info.st_size > maxBytes) {
+        result = eFileRead::TooLarge;
+    } else {
+        const auto size = static_cast<std::size_t>(info.st_size);
+        char* buffer = allocate(size);
+        while (length < size) {
+            const ssize_t n = read(fd, buffer + length, size - length);
+            if (n > 0) {
+                length += static_cast<std::size_t>(n);
+            } else if (n == 0) {
+                break;  // the file shrank while it was read: keep what was there
+            } else if (errno != EINTR) {
+                result = eFileRead::Unavailable;
+                length = 0;
+                break;
+            }
+        }
+    }
+    close(fd);
+    return result;
 }
 
 void Sys_OpenLogFile(std::ofstream& stream, const std::string& path) {
-    if (Sys_IsPlainFileOrAbsent(path)) {
-        stream.open(path, std::ios::out | std::ios::trunc);
-    } else {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0) {
+        const bool linked = S_ISLNK(info.st_mode) || (S_ISREG(info.st_mode) && info.st_nlink > 1);
+        if (!linked && !S_ISREG(info.st_mode)) {
+            stream.setstate(std::ios::failbit);
+            return;
+        }
+        // Truncating through a link would empty a file that is not ours: take the name over.
+        if (linked && unlink(path.c_str()) != 0) {
+            stream.setstate(std::ios::failbit);
+            return;
+        }
+    } else if (errno != ENOENT) {
         stream.setstate(std::ios::failbit);
+        return;
     }
+    stream.open(path, std::ios::out | std::ios::trunc);
 }
 
-bool Sys_ReplaceFile(const std::string& path, const std::string& contents) {
+eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& contents) {
+    struct stat existing {};
+    const bool exists = stat(path.c_str(), &existing) == 0;
+    if (exists && (S_ISDIR(existing.st_mode) || !MayReplace(existing, path))) {
+        return eFileReplace::NotOpened;
+    }
     const std::string temporary = path + ".tmp";
     // A leftover of an interrupted save, or anything else by that name (a FIFO, a link), goes;
     // the new file is always one we created ourselves.
     unlink(temporary.c_str());
     const int fd =
-        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kNewFileMode);
     if (fd < 0) {
-        return false;
+        return eFileReplace::NotOpened;
     }
     bool ok = true;
-    const char* next = contents.data();
-    std::size_t left = contents.size();
-    while (ok && left > 0) {
-        const ssize_t n = write(fd, next, left);
-        if (n > 0) {
-            next += n;
-            left -= static_cast<std::size_t>(n);
-        } else if (!(n < 0 && errno == EINTR)) {
-            ok = false;
-        }
+    if (exists) {
+        // The old file's permissions, but never wider than the umask lets a new file be.
+        struct stat created {};
+        ok = fstat(fd, &created) == 0 &&
+             fchmod(fd, existing.st_mode & created.st_mode & kNewFileMode) == 0;
     }
-    if (ok && fsync(fd) != 0) {
-        ok = false;
-    }
+    ok = ok && WriteAll(fd, contents) && fsync(fd) == 0;
     if (close(fd) != 0) {
         ok = false;
     }
@@ -64,6 +131,7 @@ bool Sys_ReplaceFile(const std::string& path, const std::string& contents) {
     }
     if (!ok) {
         std::remove(temporary.c_str());
+        return eFileReplace::NotWritten;
     }
-    return ok;
+    return eFileReplace::Replaced;
 }
