@@ -56,7 +56,8 @@ trap 'rm -rf "$scratch"' EXIT
 dpkg -x "$deb" "$scratch/root"
 launcher="$scratch/root/usr/games/vaultreach"
 binary="$scratch/root/usr/lib/games/vaultreach/vaultreach"
-mkdir -p "$scratch/elsewhere" "$scratch/ann" "$scratch/bob" "$scratch/cid" "$scratch/bare"
+mkdir -p "$scratch/elsewhere" "$scratch/ann" "$scratch/bob" "$scratch/cid" "$scratch/dee" \
+  "$scratch/bare"
 
 # The third player has a weapon table of their own: the launcher must keep it.
 mkdir -p "$scratch/cid/.local/share/vaultreach"
@@ -73,6 +74,11 @@ play() {
 play "$scratch/ann" 'Ann\ns\nn\ne\nq\n' ann &
 play "$scratch/bob" 'Bob\na\nq\n' bob &
 play "$scratch/cid" 'Cid\ns\nq\n' cid &
+# A player who keeps data elsewhere: XDG_DATA_HOME decides the folder, and the input just ends.
+(cd "$scratch/elsewhere" &&
+  env -i HOME="$scratch/dee" XDG_DATA_HOME="$scratch/dee-data" PATH=/usr/bin:/bin \
+    ${VAULTREACH_GAME_ENV:-} "$launcher" </dev/null >"$scratch/dee.out" 2>&1
+  echo $? >"$scratch/dee.status")&
 # The bare game binary, started where there is no data: one clear line on standard error.
 (cd "$scratch/bare" &&
   env -i PATH=/usr/bin:/bin ${VAULTREACH_GAME_ENV:-} "$binary" </dev/null >"$scratch/bare.out" \
@@ -109,6 +115,12 @@ cid_table="$scratch/cid/.local/share/vaultreach/Weapons.txt"
   pass "cid: the player's own weapon table is kept and used" || fail "cid: the player's own Weapons.txt was replaced or not read"
 [ -L "$scratch/cid/.local/share/vaultreach/Ogre.txt" ] && pass "cid: the other data files are linked" ||
   fail "cid: Ogre.txt was not linked"
+if [ "$(cat "$scratch/dee.status")" = 0 ] && [ -f "$scratch/dee-data/vaultreach/Player.txt" ] &&
+  [ -z "$(cd "$scratch/dee" && find . -mindepth 1 -not -path ./.config -not -path './.config/pulse*')" ]; then
+  pass "dee: XDG_DATA_HOME holds the game folder, and the end of input saves"
+else
+  fail "dee: status $(cat "$scratch/dee.status"), folder: $(ls -A "$scratch/dee-data/vaultreach" 2>&1 | tr '\n' ' ')"
+fi
 leftovers=$(ls -A "$scratch/elsewhere")
 [ -z "$leftovers" ] && pass "nothing was written in the folder the launcher was started from" ||
   fail "files were left where the launcher was started: $leftovers"
