@@ -4,8 +4,11 @@
 // Time, as the game sees it: a millisecond tick that wraps at 32 bits (pauses and the time
 // taken to finish), the calendar time in seconds (the seed), and a sleep (the screen shake).
 //
-// The real clock reads the C library's monotonic and calendar clocks, so tools such as
-// faketime can shift or speed it. Tests install a virtual clock (Sys_InstallClock).
+// The real clock reads the C library's monotonic and calendar clocks, so a library preloaded
+// into the process can stand in for them. Tests install a virtual clock (Sys_InstallClock).
+//
+// Sleep waits at least the given milliseconds, so a tick read afterwards is at least that much
+// later, unless a quit signal arrives: then it returns at once.
 
 #include <cstdint>
 #include <memory>

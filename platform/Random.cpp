@@ -32,9 +32,13 @@ void Pause(int nominal) {
     std::cout.flush();
     const std::uint32_t start = Sys_TickCount();
     while (!Sys_QuitRequested()) {
-        const std::uint32_t elapsed = Sys_TickCount() - start;
-        if (static_cast<std::int64_t>(elapsed) > limit) {
+        const std::int64_t elapsed = Sys_TickCount() - start;
+        if (elapsed > limit) {
             break;
         }
+        // Sleep up to the last tick inside the limit, then a tick at a time, so the wait ends
+        // at the first reading past the limit without keeping a core busy.
+        const std::int64_t left = limit - elapsed;
+        Sys_Sleep(static_cast<std::uint32_t>(left > 0 ? left : 1));
     }
 }

@@ -13,9 +13,12 @@
 // starts at 0 once per call and runs on from round to round, so a call yields 0 to 2 x count
 // and makes exactly 3 x count draws (none for count <= 0).
 //
-// Pause(nominal): one draw r, then a busy wait on the tick count for more than
-// nominal + 1 + (r mod J) - J/2 milliseconds, J = gPauseJitter (at least 1). It reads no
-// input, so keys typed meanwhile wait for the next prompt. A quit request cuts it short.
+// Pause(nominal): one draw r, then a wait on the tick count for more than
+// nominal + 1 + (r mod J) - J/2 milliseconds, J = gPauseJitter (at least 1): it returns at the
+// first tick reading past that limit. It sleeps up to the last tick inside the limit and then
+// a tick at a time, so it costs no processor time worth measuring. It writes out what was
+// printed before it and reads no input, so keys typed meanwhile wait for the next prompt. A
+// quit request cuts it short.
 
 #include <random>
 

@@ -83,6 +83,16 @@ TEST(Pause, DrawsOnceBeforeReadingTheClockAndSpreadsByTheJitter) {
     EXPECT_EQ(gRandom(), reference());
 }
 
+TEST(Pause, SleepsInsteadOfWatchingTheClock) {
+    cSession session;
+    gPauseJitter = 1;
+    // A clock that stands still unless slept on: a busy wait would never end.
+    session.clock().step = 0;
+    Pause(1000);
+    // Up to the last tick inside the limit of 1001 ms, then one more to pass it.
+    EXPECT_EQ(session.clock().slept, 1002u);
+}
+
 TEST(Pause, SurvivesTheTickCountWrapping) {
     cSession session;
     gPauseJitter = 1;

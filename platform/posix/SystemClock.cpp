@@ -24,7 +24,8 @@ class cSystemClock : public cClock {
         timespec wait{};
         wait.tv_sec = milliseconds / 1000;
         wait.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
-        // A signal may cut the sleep short; the caller checks for a quit request anyway.
+        // A signal cuts the sleep short on purpose (the quit signals have handlers that do not
+        // restart calls); callers check for a quit request and sleep again if there was none.
         nanosleep(&wait, nullptr);
     }
 };

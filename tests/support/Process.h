@@ -2,8 +2,8 @@
 #define VAULTREACH_TESTS_SUPPORT_PROCESS_H
 
 // Runs the real game binary as a child process, for what only a real process shows: signals,
-// closed pipes, full devices, terminals, file permissions. The clock is sped up with faketime
-// so that the story's pauses pass in milliseconds.
+// closed pipes, full devices, terminals, file permissions. The game runs on the tests' preloaded
+// clock (support/preload), whose sleeps pass at once, so the story's pauses take no real time.
 
 #include <sys/types.h>
 
@@ -20,7 +20,7 @@ struct cProcessOptions {
     eInputKind inputKind = eInputKind::Pipe;
     bool keepInputOpen = false;  // otherwise standard input ends after `input`
     eOutputKind outputKind = eOutputKind::Pipe;
-    double clockSpeed = 1000.0;        // faketime's speed-up; 0 for the real clock
+    bool virtualClock = true;          // false: the real clock, real pauses
     std::vector<std::string> wrapper;  // run the game under this command (setpriv, say)
     std::vector<std::pair<std::string, std::string>> environment;  // set last, overriding
     bool captureErrors = false;  // standard error joins the output instead of /dev/null
@@ -58,6 +58,5 @@ class cProcess {
 
 // Where the game binary and its data are.
 std::string GameBinary();
-bool HaveFaketime();
 
 #endif
