@@ -77,7 +77,7 @@ void ShakeScreen() {
     if (gConsoleWindow == nullptr) {
         return;
     }
-    std::cout.flush();
+    Sys_FlushOutput();
     int offset = kShakeOffset;
     for (int step = 0; step < kShakeSteps && !Sys_QuitRequested(); ++step) {
         // Each step starts from where the window is now, in case the player moved it.

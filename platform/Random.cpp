@@ -1,7 +1,6 @@
 #include "platform/Random.h"
 
 #include <cstdint>
-#include <iostream>
 
 #include "platform/Clock.h"
 #include "platform/StandardStreams.h"
@@ -29,7 +28,7 @@ void Pause(int nominal) {
     const std::int64_t limit =
         static_cast<std::int64_t>(nominal) + 1 + static_cast<std::int64_t>(r % jitter) - jitter / 2;
     // Whatever was printed before the wait should be on screen during it.
-    std::cout.flush();
+    Sys_FlushOutput();
     const std::uint32_t start = Sys_TickCount();
     while (!Sys_QuitRequested()) {
         const std::int64_t elapsed = Sys_TickCount() - start;

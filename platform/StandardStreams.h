@@ -9,6 +9,10 @@
 // device) silences the output and counts as a quit request instead of killing the process.
 // The game therefore only has to treat "end of input" as "the player has gone": it saves and
 // leaves by its normal path, and the terminal is restored on the way out.
+//
+// On a terminal each flush of std::cout is written at once. When standard output is a pipe or
+// a file, text is written in blocks instead: whenever the buffer fills, before every read of
+// input, at every Sys_FlushOutput (pauses, the shake) and at exit.
 
 #include <string>
 
@@ -23,6 +27,13 @@ void Sys_ClearQuitRequest();
 // True when no further answer can come: std::cin has ended or failed hard, or a quit was
 // requested. A prompt that sees this must not ask again.
 bool Sys_InputClosed();
+
+// Writes out everything printed so far, whatever standard output is.
+void Sys_FlushOutput();
+
+// True when the terminal's cursor stands at the start of a line: the last text written ended
+// its line, or the player's typed line end was echoed after it. Escape sequences do not count.
+bool Sys_OutputAtLineStart();
 
 // Hands bytes that were read from the terminal on the game's behalf (while the console waited
 // for a reply of its own) back to the front of the game's input, in order.

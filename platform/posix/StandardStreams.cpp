@@ -13,6 +13,7 @@
 namespace {
 
 volatile std::sig_atomic_t g_quitRequested = 0;
+void NoteLineEndEchoed();
 int g_wakePipe[2] = {-1, -1};
 
 void OnQuitSignal(int) {
@@ -47,6 +48,8 @@ class cInputBuffer : public std::streambuf {
             setg(m_buffer, m_buffer, m_buffer + n);
             return traits_type::to_int_type(*gptr());
         }
+        // Whoever reads the output sees the question before the game waits for its answer.
+        Sys_FlushOutput();
         for (;;) {
             if (g_quitRequested) {
                 return traits_type::eof();
@@ -68,6 +71,10 @@ class cInputBuffer : public std::streambuf {
             const ssize_t n = read(0, m_buffer, sizeof m_buffer);
             if (n > 0) {
                 setg(m_buffer, m_buffer, m_buffer + n);
+                if (m_buffer[n - 1] == '\n') {
+                    // A terminal echoed the line end the player typed.
+                    NoteLineEndEchoed();
+                }
                 return traits_type::to_int_type(*gptr());
             }
             if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
@@ -83,28 +90,21 @@ class cInputBuffer : public std::streambuf {
 };
 
 // Writes file descriptor 1. A failed write silences it for good and asks the game to finish.
+// On a terminal every flush (each line end) is written at once; anywhere else the text is kept
+// until the buffer fills or Drain is called (before input is read, before a pause, at exit), so
+// a reader sees the same bytes at the same moments of the game with a fraction of the writes.
 class cOutputBuffer : public std::streambuf {
   public:
     cOutputBuffer() { setp(m_buffer, m_buffer + sizeof m_buffer); }
 
-  protected:
-    int_type overflow(int_type ch) override {
-        if (Drain() != 0) {
-            return traits_type::eof();
-        }
-        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(ch);
-            pbump(1);
-        }
-        return traits_type::not_eof(ch);
-    }
+    void SetWritesEveryFlush(bool everyFlush) { m_writesEveryFlush = everyFlush; }
 
-    int sync() override { return Drain(); }
-
-  private:
     int Drain() {
         const char* next = pbase();
         const char* end = pptr();
+        if (next < end) {
+            TrackCursor(next, end);
+        }
         while (!m_failed && next < end) {
             const ssize_t n = write(1, next, static_cast<std::size_t>(end - next));
             if (n > 0) {
@@ -120,18 +120,83 @@ class cOutputBuffer : public std::streambuf {
         return m_failed ? -1 : 0;
     }
 
+    bool AtLineStart() const { return m_atLineStart; }
+    void SetAtLineStart() { m_atLineStart = true; }
+
+  protected:
+    int_type overflow(int_type ch) override {
+        if (Drain() != 0) {
+            return traits_type::eof();
+        }
+        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(ch);
+            pbump(1);
+        }
+        return traits_type::not_eof(ch);
+    }
+
+    int sync() override { return m_writesEveryFlush ? Drain() : (m_failed ? -1 : 0); }
+
+  private:
+    // Follows whether the cursor stands at the start of a line: text moves it, a line end or a
+    // carriage return brings it back, escape sequences leave it where it is.
+    void TrackCursor(const char* next, const char* end) {
+        for (; next < end; ++next) {
+            const unsigned char c = static_cast<unsigned char>(*next);
+            switch (m_escape) {
+                case eEscape::None:
+                    if (c == 0x1b) {
+                        m_escape = eEscape::Start;
+                    } else if (c == '\n' || c == '\r') {
+                        m_atLineStart = true;
+                    } else if (c >= 0x20) {
+                        m_atLineStart = false;
+                    }
+                    break;
+                case eEscape::Start:
+                    m_escape =
+                        c == '[' ? eEscape::Control : (c == ']' ? eEscape::Command : eEscape::None);
+                    break;
+                case eEscape::Control:
+                    if (c >= 0x40 && c <= 0x7e) {
+                        m_escape = eEscape::None;
+                    }
+                    break;
+                case eEscape::Command:
+                    if (c == 0x07 || c == '\\') {
+                        m_escape = eEscape::None;
+                    }
+                    break;
+            }
+        }
+    }
+
+    enum class eEscape { None, Start, Control, Command };
+
     char m_buffer[8192];
     bool m_failed = false;
+    bool m_writesEveryFlush = true;
+    bool m_atLineStart = true;
+    eEscape m_escape = eEscape::None;
 };
 
 cInputBuffer* g_input = nullptr;
+cOutputBuffer* g_output = nullptr;
 std::streambuf* g_originalInput = nullptr;
 std::streambuf* g_originalOutput = nullptr;
+
+// A read from a terminal ended with a line end, which the terminal echoed: the cursor is at the
+// start of a line, whatever the game wrote last.
+void NoteLineEndEchoed() {
+    if (g_output != nullptr && isatty(0) == 1) {
+        g_output->SetAtLineStart();
+    }
+}
 
 // Runs at exit before our buffers are destroyed: the last words reach the output, and the
 // standard library's own final flush finds its own buffers again.
 void PutBackStandardStreams() {
-    std::cout.flush();
+    Sys_FlushOutput();
     std::cin.rdbuf(g_originalInput);
     std::cout.rdbuf(g_originalOutput);
 }
@@ -150,6 +215,8 @@ void Sys_InstallStandardStreams() {
     static cInputBuffer input;
     static cOutputBuffer output;
     g_input = &input;
+    g_output = &output;
+    output.SetWritesEveryFlush(isatty(1) == 1);
     if (g_wakePipe[0] < 0 && pipe(g_wakePipe) == 0) {
         for (int fd : g_wakePipe) {
             fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -177,6 +244,26 @@ void Sys_RequestQuit() {
 
 void Sys_ClearQuitRequest() {
     g_quitRequested = 0;
+    // Empty the wake pipe too, or a later blocked read would wake at once and find no quit.
+    char drain[64];
+    while (g_wakePipe[0] >= 0 && read(g_wakePipe[0], drain, sizeof drain) > 0) {
+    }
+}
+
+void Sys_FlushOutput() {
+    if (g_output != nullptr && std::cout.rdbuf() == g_output) {
+        g_output->Drain();
+    } else {
+        std::cout.flush();
+    }
+}
+
+bool Sys_OutputAtLineStart() {
+    if (g_output == nullptr || std::cout.rdbuf() != g_output) {
+        return true;
+    }
+    Sys_FlushOutput();
+    return g_output->AtLineStart();
 }
 
 bool Sys_InputClosed() {
