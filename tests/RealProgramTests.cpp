@@ -135,13 +135,16 @@ TEST_F(RealProgram, ATerminalSignalLeavesItsColoursRestored) {
 }
 
 TEST_F(RealProgram, AClosedOutputPipeEndsTheGameInsteadOfKillingIt) {
-    cProcessOptions options = Options("");
-    options.keepInputOpen = true;
-    cProcess game(options);
-    ASSERT_TRUE(game.WaitForOutput("Vaultreach v1.2", 10000));
-    game.CloseOutput();
-    EXPECT_EQ(game.Wait(10000), 0);
-    ExpectCompleteSave();
+    // Closed while the game writes, and while it waits for an answer nobody can see asked.
+    for (const char* marker : {"Vaultreach v1.2", "What is your name? "}) {
+        cProcessOptions options = Options("");
+        options.keepInputOpen = true;
+        cProcess game(options);
+        ASSERT_TRUE(game.WaitForOutput(marker, 10000)) << marker;
+        game.CloseOutput();
+        EXPECT_EQ(game.Wait(10000), 0) << marker;
+        ExpectCompleteSave();
+    }
 }
 
 TEST_F(RealProgram, AFullOutputDeviceEndsTheGame) {

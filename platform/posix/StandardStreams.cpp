@@ -54,12 +54,18 @@ class cInputBuffer : public std::streambuf {
             if (g_quitRequested) {
                 return traits_type::eof();
             }
-            pollfd fds[2] = {{0, POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
-            const int ready = poll(fds, g_wakePipe[0] >= 0 ? 2 : 1, -1);
+            // The output is watched too: when its reader goes away while the game waits for an
+            // answer, nobody will see the question, so the player has gone.
+            pollfd fds[3] = {{0, POLLIN, 0}, {1, 0, 0}, {g_wakePipe[0], POLLIN, 0}};
+            const int ready = poll(fds, 3, -1);
             if (ready < 0) {
                 if (errno == EINTR) {
                     continue;
                 }
+                return traits_type::eof();
+            }
+            if (fds[1].revents & (POLLERR | POLLHUP)) {
+                Sys_RequestQuit();
                 return traits_type::eof();
             }
             if (fds[0].revents & POLLNVAL) {
