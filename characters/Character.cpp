@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/Console.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -130,7 +131,7 @@ cPlayer::cPlayer(std::string name) : cCharacter(std::move(name)) {
 
 void ShowCondition(cCharacter& character) {
     std::cout << std::endl;
-    std::cout << character.name << std::endl << std::endl;
+    std::cout << ShownText(character.name) << std::endl << std::endl;
     std::cout << "Health:     " << character.health << std::endl;
     if (character.weapon != nullptr) {
         const std::int32_t damage = character.weapon->RollDamage();

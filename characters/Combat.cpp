@@ -48,14 +48,14 @@ bool PlayerFirst(cCharacter& enemy, cCharacter& player) {
     const std::int32_t dealt = FirstStrike(player, enemy);
     if (enemy.health <= 0) {
         std::cout << std::endl
-                  << player.name << " won the initiave roll and kills the " << enemy.name << "!"
-                  << std::endl;
+                  << ShownText(player.name) << " won the initiave roll and kills the " << enemy.name
+                  << "!" << std::endl;
         Pause(2000);
         return true;
     }
     if (dealt > 0) {
         std::cout << std::endl
-                  << player.name << " deals " << dealt << " to the " << enemy.name << "!"
+                  << ShownText(player.name) << " deals " << dealt << " to the " << enemy.name << "!"
                   << std::endl;
     } else {
         std::cout << enemy.name << " parries the attack!" << std::endl;
@@ -63,13 +63,14 @@ bool PlayerFirst(cCharacter& enemy, cCharacter& player) {
     const std::int32_t answered = SecondStrike(enemy, player);
     if (answered > 0) {
         ShakeScreen();
-        std::cout << enemy.name << " attacks second and deals " << answered << " to " << player.name
-                  << "!" << std::endl;
+        std::cout << enemy.name << " attacks second and deals " << answered << " to "
+                  << ShownText(player.name) << "!" << std::endl;
     } else {
-        std::cout << player.name << " parries the attack!" << std::endl;
+        std::cout << ShownText(player.name) << " parries the attack!" << std::endl;
     }
     if (player.health <= 0) {
-        std::cout << std::endl << enemy.name << " kills " << player.name << "!" << std::endl;
+        std::cout << std::endl
+                  << enemy.name << " kills " << ShownText(player.name) << "!" << std::endl;
         Pause(2000);
     }
     return false;
@@ -78,28 +79,30 @@ bool PlayerFirst(cCharacter& enemy, cCharacter& player) {
 bool EnemyFirst(cCharacter& enemy, cCharacter& player) {
     const std::int32_t dealt = FirstStrike(enemy, player);
     if (player.health <= 0) {
-        std::cout << std::endl << enemy.name << " kills " << player.name << "!" << std::endl;
+        std::cout << std::endl
+                  << enemy.name << " kills " << ShownText(player.name) << "!" << std::endl;
         Pause(2000);
         return false;
     }
     if (dealt > 0) {
         ShakeScreen();
         std::cout << std::endl
-                  << enemy.name << " deals " << dealt << " to " << player.name << "!" << std::endl;
+                  << enemy.name << " deals " << dealt << " to " << ShownText(player.name) << "!"
+                  << std::endl;
     } else {
-        std::cout << std::endl << player.name << " parries the attack!" << std::endl;
+        std::cout << std::endl << ShownText(player.name) << " parries the attack!" << std::endl;
     }
     const std::int32_t answered = SecondStrike(player, enemy);
     if (enemy.health <= 0) {
         std::cout << std::endl
-                  << player.name << " attacks second and kills the " << enemy.name << "!"
+                  << ShownText(player.name) << " attacks second and kills the " << enemy.name << "!"
                   << std::endl;
         Pause(2000);
         return true;
     }
     if (answered > 0) {
-        std::cout << player.name << " attacks second and deals " << answered << " to the "
-                  << enemy.name << "!" << std::endl;
+        std::cout << ShownText(player.name) << " attacks second and deals " << answered
+                  << " to the " << enemy.name << "!" << std::endl;
     } else {
         std::cout << std::endl << enemy.name << " parries the attack!" << std::endl;
     }
@@ -158,7 +161,7 @@ void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cInventory&
         Pause(3000);
         SetConsoleTextAttribute(gConsoleOutput, kColourRed);
         std::cout << std::endl
-                  << player.name << ": " << player.health << "\t" << enemy->name << ": "
+                  << ShownText(player.name) << ": " << player.health << "\t" << enemy->name << ": "
                   << enemy->health << std::endl;
         const char answer = CombatMenu();
         if (Sys_InputClosed()) {
@@ -183,7 +186,8 @@ void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cInventory&
             } else {
                 SetConsoleTextAttribute(gConsoleOutput, kColourGreen);
                 std::cout << std::endl
-                          << player.name << " ran from the " << enemy->name << "!" << std::endl;
+                          << ShownText(player.name) << " ran from the " << enemy->name << "!"
+                          << std::endl;
                 SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
                 SpeedUpText();
                 break;

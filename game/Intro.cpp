@@ -61,9 +61,10 @@ void ShowTitleScreen(cAudioManager& audio) {
 }
 
 // One line of at most kMaxNameLength characters; the rest of an overlong line is dropped so
-// that the next prompt reads fresh input.
+// that the next prompt reads fresh input. A CRLF line end is dropped whole.
 std::string ReadName() {
     std::string name;
+    std::size_t length = 0;  // of the whole line, however much of it is kept
     std::streambuf* in = std::cin.rdbuf();
     std::cin.clear(std::cin.rdstate() & ~std::ios::failbit);
     for (;;) {
@@ -74,8 +75,13 @@ std::string ReadName() {
         }
         const char c = std::char_traits<char>::to_char_type(next);
         if (c == '\n') {
+            // A line written on Windows ends in CRLF; the carriage return is part of the end.
+            if (length <= kMaxNameLength && !name.empty() && name.back() == '\r') {
+                name.pop_back();
+            }
             break;
         }
+        ++length;
         if (name.size() < kMaxNameLength) {
             name.push_back(c);
         }
@@ -108,8 +114,8 @@ bool RunIntro(cPlayer& player, cWeaponManager& weapons, cAudioManager& audio, cI
         return false;
     }
     std::cout << std::endl
-              << "There is evil afoot " << player.name << ".  The castle Tovashal is being"
-              << std::endl;
+              << "There is evil afoot " << ShownText(player.name)
+              << ".  The castle Tovashal is being" << std::endl;
     std::cout << "besieged by the harbingers of the dark lord Malvern." << std::endl << std::endl;
     Pause(5000);
 
@@ -127,7 +133,7 @@ bool RunIntro(cPlayer& player, cWeaponManager& weapons, cAudioManager& audio, cI
         player.weapon = weapons.GetWeapon("Axe");
     }
     SetColour(kColourWhite);
-    std::cout << "\nVery good selection " << player.name
+    std::cout << "\nVery good selection " << ShownText(player.name)
               << ". The choice of the true hero of Tovashal!" << std::endl;
     Pause(3000);
 
@@ -140,8 +146,8 @@ bool RunIntro(cPlayer& player, cWeaponManager& weapons, cAudioManager& audio, cI
     std::cout << "\nWE ARE RUNNING OUT OF FOOD AND SUPPLIES!" << std::endl;
     Pause(3000);
     std::cout << std::endl
-              << player.name << ", you must make your way through the underground passages."
-              << std::endl
+              << ShownText(player.name)
+              << ", you must make your way through the underground passages." << std::endl
               << "Reach the foothills of Mt. Lore, where help is to be found." << std::endl;
     Pause(5000);
     std::cout << std::endl

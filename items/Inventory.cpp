@@ -65,7 +65,7 @@ void cInventory::UseItem(std::size_t index) {
     stack.item->Use(*owner);
     --stack.count;
     std::cout << std::endl
-              << "***" << owner->name << " used " << stack.item->name << "!***\n"
+              << "***" << ShownText(owner->name) << " used " << stack.item->name << "!***\n"
               << std::endl;
     if (stack.count == 0) {
         items.erase(items.begin() + static_cast<std::ptrdiff_t>(index));

@@ -32,6 +32,24 @@ std::unique_ptr<cConsole>& Installed() {
 
 }  // namespace
 
+std::string ShownText(const std::string& text) {
+    if (gConsoleOutput == nullptr || !gConsoleOutput->ActsOnControlBytes()) {
+        return text;
+    }
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+            shown.push_back('^');
+            shown.push_back(static_cast<char>(byte ^ 0x40));
+        } else {
+            shown.push_back(c);
+        }
+    }
+    return shown;
+}
+
 void Sys_InstallConsole(std::unique_ptr<cConsole> console) {
     gConsoleOutput = nullptr;
     gConsoleWindow = nullptr;

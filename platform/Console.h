@@ -52,6 +52,9 @@ class cConsole {
     virtual void SetWindowSize(int width, int height) = 0;
     // Gives the terminal back as it was found: colours, caption. Safe to call twice.
     virtual void Restore() = 0;
+    // True when the output acts on control bytes (a terminal, where an escape sequence can
+    // change the title, the clipboard or the screen); false for plain text (a pipe, a file).
+    virtual bool ActsOnControlBytes() { return false; }
 };
 
 // The console handle that every colour change goes through; null until InitConsole succeeds.
@@ -64,6 +67,11 @@ extern cConsole* gConsoleWindow;
 cConsole* InitConsole(const std::string& title);
 
 void SetConsoleTextAttribute(cConsole* console, tAttribute attribute);
+
+// Text the player typed (the name), as it may be written to the console: where the console
+// acts on control bytes, each of them (below 0x20 except tab, and 0x7F) is shown as a caret
+// placeholder ("^[" for escape, "^?" for 0x7F); elsewhere the text is unchanged.
+std::string ShownText(const std::string& text);
 
 // Moves the window by +15, -15, +15, -15 pixels on both axes, 40 ms apart.
 void ShakeScreen();

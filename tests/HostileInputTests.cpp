@@ -10,6 +10,8 @@
 
 #include "characters/Character.h"
 #include "characters/Enemy.h"
+#include "platform/Console.h"
+#include "platform/null/RecordingConsole.h"
 #include "support/PromptPlayer.h"
 #include "support/SoakRunner.h"
 #include "support/TestPlatform.h"
@@ -76,6 +78,54 @@ TEST(HostileNames, NulBytesAndInvalidUtf8AreSavedAndReadBackByteForByte) {
     ASSERT_TRUE(loaded.Load(game.directory->path() + "/Player.txt"));
     EXPECT_EQ(loaded.name, name);
     EXPECT_EQ(SaveLines(game)[6], "Axe");
+}
+
+// A terminal that would act on escape sequences; it records colours like the test console.
+class cTerminalLikeConsole : public cRecordingConsole {
+  public:
+    using cRecordingConsole::cRecordingConsole;
+    bool ActsOnControlBytes() override { return true; }
+};
+
+TEST(HostileNames, ControlBytesShowAsPlaceholdersOnATerminalOnly) {
+    // A new title, the clipboard, a cleared screen, a bell, a delete; the tab stays a tab.
+    const std::string name = "Ann\x1b]0;owned\x07\x1b]52;c;aGk=\x07\x1b[2J\x7f\tB\x01";
+    const std::string shown = "Ann^[]0;owned^G^[]52;c;aGk=^G^[[2J^?\tB^A";
+    for (bool terminal : {true, false}) {
+        cGameOptions options = NoMonsters(name + "\ns\nc\nq\n");
+        if (terminal) {
+            options.prepare = [](cSession&) {
+                gEncounterChance = 0;
+                Sys_InstallConsole(
+                    std::make_unique<cTerminalLikeConsole>(std::make_shared<cConsoleRecord>()));
+            };
+        }
+        const cGameResult game = RunGame(options);
+        EXPECT_EQ(game.status, 0);
+        EXPECT_EQ(SaveLines(game)[5], name) << "the save keeps the bytes";
+        const std::string& expected = terminal ? shown : name;
+        EXPECT_NE(game.transcript.find("There is evil afoot " + expected + "."), std::string::npos);
+        EXPECT_NE(game.transcript.find("\n" + expected + "\n\nHealth:"), std::string::npos);
+        EXPECT_EQ(game.transcript.find_first_of("\x1b\x07\x7f\x01") == std::string::npos, terminal)
+            << "a pipe keeps the bytes, a terminal never sees them";
+    }
+}
+
+TEST(HostileNames, WindowsLineEndsPlayExactlyLikeUnixOnes) {
+    // The second game's name is the rest of the replay answer's line.
+    const std::string unix = WalkToExitInput() + "yBo\na\ni\nc\nq\n";
+    std::string windows;
+    for (char c : unix) {
+        windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    cGameOptions options = NoMonsters(unix);
+    const cGameResult expected = RunGame(options);
+    options.input = windows;
+    const cGameResult game = RunGame(options);
+    EXPECT_EQ(GameFaults(game, nullptr), "");
+    EXPECT_EQ(game.transcript, expected.transcript);
+    EXPECT_EQ(game.File("Player.txt"), expected.File("Player.txt"));
+    EXPECT_EQ(SaveLines(game)[5], "Bo");
 }
 
 TEST(HostileNames, ThousandsOfBlankLinesGiveAnEmptyNameAndTheNextPromptSkipsTheRest) {

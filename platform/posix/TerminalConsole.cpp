@@ -70,6 +70,7 @@ class cPlainConsole : public cConsole {
 class cAnsiConsole : public cConsole {
   public:
     bool IsUsable() override { return OutputIsUsable(); }
+    bool ActsOnControlBytes() override { return true; }
 
     void SetTitle(const std::string& title) override {
         if (!m_titlePushed) {
