@@ -4,9 +4,10 @@
 // The process around the game: what must happen before the game's main routine runs, and the
 // one process-wide switch the sound libraries need.
 //
-// Sys_StartProcess does SDL's part of the process entry (SDL initialised with no subsystems,
-// SDL_Quit registered to run at exit) where SDL's own entry wrapper has not already done it,
-// then puts the platform's standard streams and quit signals in place. False, with SDL's
+// Sys_StartProcess first puts the platform's standard streams and quit signals in place (from
+// then on a quit signal ends play as 'q' does), then does SDL's part of the process entry (SDL
+// initialised with no subsystems, SDL_Quit registered to run at exit) where SDL's own entry
+// wrapper has not already done it. False, with SDL's
 // reason on standard error, when SDL cannot be initialised; the game must not start then.
 
 bool Sys_StartProcess();

@@ -1,8 +1,10 @@
 // The real program in hostile surroundings: terminals and pipes, signals, closed and full
 // outputs, missing input, directories it may not write.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -132,6 +134,46 @@ TEST_F(RealProgram, ATerminalSignalLeavesItsColoursRestored) {
     ASSERT_NE(farewell, std::string::npos);
     EXPECT_NE(out.find("\x1b[0m", farewell), std::string::npos);
     ExpectCompleteSave();
+}
+
+TEST_F(RealProgram, AQuitSignalAlreadyWaitingAtStartUpEndsPlayAsAQuit) {
+    // The signal is sent before the game's first instruction and held back (blocked) until the
+    // game lets it in: it must meet the game's handler, not the default action that kills.
+    m_directory->Write("answers.txt", "Ann\ns\nq\n");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int answers = open((m_directory->path() + "/answers.txt").c_str(), O_RDONLY);
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (chdir(m_directory->path().c_str()) != 0 || answers < 0 || quiet < 0 ||
+            dup2(answers, 0) < 0 || dup2(quiet, 1) < 0) {
+            _exit(126);
+        }
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("LD_PRELOAD", VAULTREACH_PRELOAD_CLOCK, 1);
+        setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+        sigset_t term;
+        sigemptyset(&term);
+        sigaddset(&term, SIGTERM);
+        sigprocmask(SIG_BLOCK, &term, nullptr);
+        raise(SIGTERM);
+        execl(GameBinary().c_str(), "vaultreach", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    for (int waited = 0; waited < 20000 && waitpid(child, &status, WNOHANG) == 0; waited += 10) {
+        usleep(10000);
+    }
+    if (kill(child, 0) == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        FAIL() << "the game did not end";
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    ExpectCompleteSave();
+    // Play ended at the first question, before the name was given.
+    EXPECT_EQ(m_directory->Read("Player.txt"), "100\n9\n8\n6\n25\n\nNone\n0\n0 1\n");
 }
 
 TEST_F(RealProgram, AClosedOutputPipeEndsTheGameInsteadOfKillingIt) {

@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,12 +14,21 @@
 #include "platform/StandardStreams.h"
 
 bool Sys_StartProcess() {
+    // The quit signals are handled before anything else, so that one arriving during start-up
+    // ends play like 'q' (the game starts, saves and leaves) instead of killing the process.
+    // A launcher that started us with them blocked would keep them from ever arriving.
+    Sys_InstallStandardStreams();
+    sigset_t quitSignals;
+    sigemptyset(&quitSignals);
+    sigaddset(&quitSignals, SIGINT);
+    sigaddset(&quitSignals, SIGTERM);
+    sigaddset(&quitSignals, SIGHUP);
+    sigprocmask(SIG_UNBLOCK, &quitSignals, nullptr);
     if (SDL_Init(SDL_INIT_NOPARACHUTE) < 0) {
         std::fprintf(stderr, "%s\n", SDL_GetError());
         return false;
     }
     std::atexit(SDL_Quit);
-    Sys_InstallStandardStreams();
     return true;
 }
 
