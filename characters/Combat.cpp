@@ -1,13 +1,10 @@
 #include "characters/Combat.h"
 
-#include <cctype>
 #include <iostream>
-#include <limits>
 
 #include "characters/Character.h"
 #include "characters/Enemy.h"
-#include "items/Inventory.h"
-#include "items/Loot.h"
+#include "platform/Answer.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
 #include "platform/StandardStreams.h"
@@ -138,17 +135,12 @@ char CombatMenu() {
               << "(R)un\n"
               << "(I)nventory\n"
               << "?:";
-    char answer = 0;
-    if (std::cin >> answer) {
-        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-    } else {
-        answer = 0;
-    }
+    const char answer = ReadAnswer(eAnswerCase::Lower, eRestOfLine::Discarded).value_or('\0');
     SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(answer)));
+    return answer;
 }
 
-void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cInventory& inventory) {
+void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cCombatItems& items) {
     // A player whose input has ended (at a question of the gnome, say) has left the game:
     // the monster goes unseen rather than bringing up a prompt nobody can answer.
     if (Sys_InputClosed()) {
@@ -172,7 +164,7 @@ void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cInventory&
         if (answer == 'a') {
             killed = ExchangeBlows(*enemy, player, false);
         } else if (answer == 'i') {
-            inventory.UseMenu();
+            items.UseMenu();
             // The item menu may have met the end of the input: the fight stops there.
             if (Sys_InputClosed()) {
                 break;
@@ -196,7 +188,7 @@ void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cInventory&
             acted = false;
         }
         if (killed) {
-            DropLoot(*enemy, player, inventory);
+            items.OfferLoot(*enemy, player);
             SpeedUpText();
             break;
         }

@@ -26,11 +26,19 @@
 
 class cCharacter;
 class cEnemy;
-class cInventory;
+
+// What a fight needs from the player's belongings, which are built on top of the characters:
+// the item menu of the inventory choice, and the offer of whatever a killed monster left.
+class cCombatItems {
+  public:
+    virtual ~cCombatItems() = default;
+    virtual void UseMenu() = 0;
+    virtual void OfferLoot(cCharacter& enemy, cCharacter& player) = 0;
+};
 
 // Returns when the monster is dead (after the loot), fled from, the player is dead, or the
 // input has ended. The monster is destroyed before it returns.
-void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cInventory& inventory);
+void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cCombatItems& items);
 
 // The fight prompt; the answer lower-cased, 0 when input has ended.
 char CombatMenu();

@@ -1,9 +1,7 @@
 #include "game/Game.h"
 
-#include <cctype>
 #include <filesystem>
 #include <iostream>
-#include <limits>
 #include <list>
 #include <memory>
 
@@ -13,6 +11,7 @@
 #include "game/Intro.h"
 #include "items/GnomeOfAntithesis.h"
 #include "items/Inventory.h"
+#include "platform/Answer.h"
 #include "platform/AudioManager.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
@@ -32,21 +31,9 @@ constexpr int kTurnDelayStep = 200;
 constexpr int kStartRow = 0;
 constexpr int kStartColumn = 1;
 
-void SetColour(tAttribute attribute) {
-    SetConsoleTextAttribute(gConsoleOutput, attribute);
-}
-
-char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
 // One answer character; 'n' when there is none, which ends play.
 char ReadReplayAnswer() {
-    char answer = 0;
-    if (!(std::cin >> answer) || Sys_QuitRequested()) {
-        return 'n';
-    }
-    return Lower(answer);
+    return ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept).value_or('n');
 }
 
 // Everything the main routine owns for the whole run, destroyed in reverse order.
@@ -182,8 +169,7 @@ class cGame {
             m_objects.gnome->Display();
         }
         std::cout << "Do you take the Gnome of Antithesis(y/n)? ";
-        char answer = 0;
-        const bool taken = (std::cin >> answer) && Lower(answer) == 'y';
+        const bool taken = ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept) == 'y';
         if (taken && m_objects.gnome) {
             m_objects.inventory->AddCompanion(std::move(m_objects.gnome));
             gVisitedGrid[PlayerCell()] = 'O';
@@ -322,7 +308,7 @@ int GameMain(int /*argc*/, char* /*argv*/[]) {
     std::cout << "\nHope you enjoyed playing Vaultreach." << std::endl;
     std::cout << "\nPress Enter to exit";
     if (!Sys_InputClosed()) {
-        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+        DiscardRestOfLine();
     }
     Sys_RestoreConsole();
     std::cout.flush();

@@ -1,17 +1,19 @@
 #include "game/Intro.h"
 
 #include <iostream>
-#include <limits>
 #include <memory>
+#include <optional>
 
 #include "characters/Character.h"
 #include "items/Inventory.h"
 #include "items/Item.h"
+#include "platform/Answer.h"
 #include "platform/AudioManager.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
 #include "platform/StandardStreams.h"
+#include "platform/StoryLine.h"
 #include "weapons/WeaponManager.h"
 
 const char* const kVersion = "1.2";
@@ -37,9 +39,36 @@ const char* const kBanner[] = {
 
 constexpr int kBannerWidth = 79;
 
-void SetColour(tAttribute attribute) {
-    SetConsoleTextAttribute(gConsoleOutput, attribute);
-}
+// The story's told lines; those that name the player are written where they are told.
+const cStoryLine kCallOut[] = {
+    {"\nYOU!\n", false, 2000},
+    {"OVER THERE!", false, 1000},
+    {"\nCOME HERE!", false, 2000},
+};
+
+const cStoryLine kSiege[] = {
+    {"\nEver since that fool Helmsley opened the Tomb, we have fought day and night.", true, 0},
+    {"Wave after wave of demons and ogres comes out of the dark,", true, 0},
+    {"pounding at the walls of our little castle.", true, 7000},
+    {"\nWE ARE RUNNING OUT OF FOOD AND SUPPLIES!", true, 3000},
+};
+
+const cStoryLine kNoMap[] = {
+    {"\nI wish I could give you a map, but Malvern's minions overran", true, 0},
+    {"the passages long ago, and no one who went down has come back to draw one.", true, 5000},
+    {"\nHere is what little food we have.", true, 2000},
+};
+
+const cStoryLine kSendOff[] = {
+    {"\nNow Go!  Bring Help!  SAVE TOVASHAL!", true, 6000},
+};
+
+const cStoryLine kCorridor[] = {
+    {"\n\nAs you walk down the musty corridor", true, 3000},
+    {"the cool dank air blows past you", true, 4000},
+    {"and sets a lonely torch flickering,", true, 2000},
+    {"its dim light barely showing the path ahead.", true, 3000},
+};
 
 void ShowTitleScreen(cAudioManager& audio) {
     audio.PlayMusic("introb");
@@ -101,12 +130,7 @@ bool RunIntro(cPlayer& player, cWeaponManager& weapons, cAudioManager& audio, cI
     startTick = Sys_TickCount();
 
     SetColour(kColourWhite);
-    std::cout << "\nYOU!\n";
-    Pause(2000);
-    std::cout << "OVER THERE!";
-    Pause(1000);
-    std::cout << "\nCOME HERE!";
-    Pause(2000);
+    TellStory(kCallOut);
 
     std::cout << "\nWhat is your name? " << std::flush;
     player.name = ReadName();
@@ -122,14 +146,14 @@ bool RunIntro(cPlayer& player, cWeaponManager& weapons, cAudioManager& audio, cI
     std::cout << "You will need a weapon.\n";
     SetColour(kColourGreen);
     std::cout << "(S)word" << std::endl << "(A)xe" << std::endl << "?:";
-    char choice = 0;
-    if (!(std::cin >> choice)) {
+    const std::optional<char> choice = ReadAnswer(eAnswerCase::AsTyped, eRestOfLine::Kept);
+    if (!choice) {
         return false;
     }
-    if (choice == 's') {
+    if (*choice == 's') {
         player.weapon = weapons.GetWeapon("Sword");
         player.attack += 1;
-    } else if (choice == 'a') {
+    } else if (*choice == 'a') {
         player.weapon = weapons.GetWeapon("Axe");
     }
     SetColour(kColourWhite);
@@ -137,41 +161,19 @@ bool RunIntro(cPlayer& player, cWeaponManager& weapons, cAudioManager& audio, cI
               << ". The choice of the true hero of Tovashal!" << std::endl;
     Pause(3000);
 
-    std::cout << std::endl
-              << "Ever since that fool Helmsley opened the Tomb, we have fought day and night."
-              << std::endl
-              << "Wave after wave of demons and ogres comes out of the dark," << std::endl
-              << "pounding at the walls of our little castle." << std::endl;
-    Pause(7000);
-    std::cout << "\nWE ARE RUNNING OUT OF FOOD AND SUPPLIES!" << std::endl;
-    Pause(3000);
+    TellStory(kSiege);
     std::cout << std::endl
               << ShownText(player.name)
               << ", you must make your way through the underground passages." << std::endl
               << "Reach the foothills of Mt. Lore, where help is to be found." << std::endl;
     Pause(5000);
-    std::cout << std::endl
-              << "I wish I could give you a map, but Malvern's minions overran" << std::endl
-              << "the passages long ago, and no one who went down has come back to draw one."
-              << std::endl;
-    Pause(5000);
-    std::cout << std::endl << "Here is what little food we have." << std::endl;
-    Pause(2000);
+    TellStory(kNoMap);
     inventory.Receive(std::make_unique<cBread>(20, "Bread"));
     Pause(2000);
 
     SetColour(kColourWhite);
-    std::cout << std::endl << "Now Go!  Bring Help!  SAVE TOVASHAL!" << std::endl;
-    Pause(6000);
+    TellStory(kSendOff);
     SetColour(kColourNormal);
-    std::cout << std::endl << std::endl;
-    std::cout << "As you walk down the musty corridor" << std::endl;
-    Pause(3000);
-    std::cout << "the cool dank air blows past you" << std::endl;
-    Pause(4000);
-    std::cout << "and sets a lonely torch flickering," << std::endl;
-    Pause(2000);
-    std::cout << "its dim light barely showing the path ahead." << std::endl;
-    Pause(3000);
+    TellStory(kCorridor);
     return true;
 }

@@ -5,17 +5,12 @@
 
 #include "characters/Character.h"
 #include "characters/Enemy.h"
+#include "platform/Answer.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
+#include "platform/StoryLine.h"
 
 namespace {
-
-// One line of the gentleman story: its text, whether a line end follows, and the pause after.
-struct cStoryLine {
-    const char* text;
-    bool lineEnd;
-    int pause;
-};
 
 const cStoryLine kGentlemanStory[] = {
     {"Long ago I met a gentleman.  For the life of me I can't remember his name.", true, 4000},
@@ -83,8 +78,7 @@ void cGnomeOfAntithesis::SayLines(std::initializer_list<const char*> lines) {
 
 void cGnomeOfAntithesis::AskAndIgnore(const char* question) {
     std::cout << question;
-    char ignored = 0;
-    std::cin >> ignored;
+    ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept);
 }
 
 void cGnomeOfAntithesis::Chant() {
@@ -120,13 +114,7 @@ void cGnomeOfAntithesis::CastHelpingSpell() {
 }
 
 void cGnomeOfAntithesis::TellGentlemanStory() {
-    for (const cStoryLine& line : kGentlemanStory) {
-        std::cout << line.text;
-        if (line.lineEnd) {
-            std::cout << std::endl;
-        }
-        Pause(line.pause);
-    }
+    TellStory(kGentlemanStory);
 }
 
 void cGnomeOfAntithesis::Confess() {

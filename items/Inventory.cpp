@@ -1,25 +1,17 @@
 #include "items/Inventory.h"
 
-#include <cctype>
 #include <iostream>
 #include <limits>
+#include <optional>
 
 #include "characters/Character.h"
+#include "items/Loot.h"
+#include "platform/Answer.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
 #include "platform/StandardStreams.h"
 
-namespace {
-
-void DiscardLine() {
-    std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-}
-
-char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 cInventory::cInventory(cCharacter* owner) : owner(owner) {}
 
@@ -85,38 +77,28 @@ void cInventory::UseMenu() {
                   << std::endl;
     }
     std::cout << "(Q)uit\n" << std::endl << "?:";
-    char answer = 0;
-    if (std::cin >> answer) {
-        answer = Lower(answer);
-        if (answer != 'q') {
-            // One character is one entry: a digit names it, anything else means the first.
-            const std::size_t index =
-                (answer >= '0' && answer <= '9') ? static_cast<std::size_t>(answer - '0') : 0;
-            UseItem(index);
-        }
+    const std::optional<char> answer = ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept);
+    if (answer && *answer != 'q') {
+        // One character is one entry: a digit names it, anything else means the first.
+        const std::size_t index =
+            (*answer >= '0' && *answer <= '9') ? static_cast<std::size_t>(*answer - '0') : 0;
+        UseItem(index);
     }
     SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
 }
 
+void cInventory::OfferLoot(cCharacter& enemy, cCharacter& player) {
+    DropLoot(enemy, player, *this);
+}
+
 void cInventory::InventoryMenu() {
     SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
-    char answer = 0;
-    for (;;) {
-        std::cout << "\nWhat do you want to do?\n"
-                  << "(D)rop\n"
-                  << "(U)se\n"
-                  << "(Q)uit\n"
-                  << "?:";
-        if (std::cin >> answer) {
-            break;
-        }
-        if (Sys_InputClosed()) {
-            SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
-            return;
-        }
-        std::cin.clear();
-    }
-    answer = Lower(answer);
+    std::cout << "\nWhat do you want to do?\n"
+              << "(D)rop\n"
+              << "(U)se\n"
+              << "(Q)uit\n"
+              << "?:";
+    const char answer = ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept).value_or('q');
     if (answer == 'u') {
         UseMenu();
         return;
@@ -148,7 +130,7 @@ void cInventory::DropMenu() {
             index == std::numeric_limits<long long>::min()) {
             return;
         }
-        DiscardLine();
+        DiscardRestOfLine();
         // The discarded line may have been the last of the input.
         if (Sys_InputClosed()) {
             return;

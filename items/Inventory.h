@@ -9,12 +9,16 @@
 // All text is in colour 13 and every operation ends in colour 7. Menus read one character
 // (the drop menu a number); an answer that names no entry does nothing, and at the end of
 // input every menu ends at once.
+//
+// A fight reaches the item menu and the loot offer through cCombatItems, which the inventory
+// implements: the loot the player takes goes into this inventory.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "characters/Combat.h"
 #include "items/Item.h"
 
 class cCharacter;
@@ -24,7 +28,7 @@ struct cItemStack {
     std::uint32_t count = 1;
 };
 
-class cInventory {
+class cInventory : public cCombatItems {
   public:
     explicit cInventory(cCharacter* owner);
 
@@ -33,7 +37,9 @@ class cInventory {
     void AddCompanion(std::unique_ptr<cItem> item);
     // Uses one unit of items[index] on the owner; an index past the end does nothing.
     void UseItem(std::size_t index);
-    void UseMenu();
+    void UseMenu() override;
+    // The food a killed monster may leave, offered to the player (DropLoot).
+    void OfferLoot(cCharacter& enemy, cCharacter& player) override;
     void InventoryMenu();
     void ShowInventory();
 

@@ -1,6 +1,5 @@
 #include "items/Loot.h"
 
-#include <cctype>
 #include <cstdint>
 #include <iostream>
 #include <memory>
@@ -8,6 +7,7 @@
 #include "characters/Character.h"
 #include "items/Inventory.h"
 #include "items/Item.h"
+#include "platform/Answer.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
 
@@ -35,8 +35,7 @@ void DropLoot(cCharacter& enemy, cCharacter& player, cInventory& inventory) {
     SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
     std::cout << opening << enemy.name << " dropped some " << food->name << "." << std::endl;
     std::cout << "Do you take the " << food->name << "(y/n)?" << std::endl << "?:";
-    char answer = 0;
-    if ((std::cin >> answer) && std::tolower(static_cast<unsigned char>(answer)) == 'y') {
+    if (ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept) == 'y') {
         inventory.Receive(std::move(food));
         return;
     }

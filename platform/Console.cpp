@@ -91,6 +91,10 @@ void SetConsoleTextAttribute(cConsole* console, tAttribute attribute) {
     }
 }
 
+void SetColour(tAttribute attribute) {
+    SetConsoleTextAttribute(gConsoleOutput, attribute);
+}
+
 void ShakeScreen() {
     if (gConsoleWindow == nullptr) {
         return;

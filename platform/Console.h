@@ -67,6 +67,8 @@ extern cConsole* gConsoleWindow;
 cConsole* InitConsole(const std::string& title);
 
 void SetConsoleTextAttribute(cConsole* console, tAttribute attribute);
+// The colour of what is written next, on the game's console.
+void SetColour(tAttribute attribute);
 
 // Text the player typed (the name), as it may be written to the console: where the console
 // acts on control bytes, each of them (below 0x20 except tab, and 0x7F) is shown as a caret

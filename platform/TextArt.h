@@ -3,7 +3,7 @@
 
 // Pictures and story pages: text files read whole, byte for byte, and shown by writing exactly
 // their bytes (zero bytes, carriage returns and all). A name that ends in dots or blanks opens
-// the file without them, as the game's first home did ("Ogre.txt." opens Ogre.txt).
+// the file without them: the game asks for one picture as "Ogre.txt.", which opens "Ogre.txt".
 //
 // Only regular files are read; a directory, a missing or unreadable file gives an empty
 // picture or page. A picture larger than kMaxTextArtBytes, or a page larger than

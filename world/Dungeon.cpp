@@ -1,12 +1,11 @@
 #include "world/Dungeon.h"
 
-#include <cctype>
 #include <cstring>
 #include <iostream>
-#include <limits>
 #include <string>
 
 #include "characters/Character.h"
+#include "platform/Answer.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
 #include "platform/StandardStreams.h"
@@ -127,12 +126,7 @@ char AskDirection() {
               << "(Q)uit\n"
               << "?:";
     SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
-    char answer = 0;
-    if (!(std::cin >> answer) || Sys_InputClosed()) {
-        return 'q';
-    }
-    std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(answer)));
+    return ReadAnswer(eAnswerCase::Lower, eRestOfLine::Discarded).value_or('q');
 }
 
 void ShowMap(int row, int column) {
