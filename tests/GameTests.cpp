@@ -352,15 +352,19 @@ TEST(Dying, TheDeathEndingThenANewGameStartsAliveAtTheEntrance) {
         session.input().Add("Ann\na\ns\n");
         // Never strike: stall with the inventory and eat nothing, until the monster wins.
         cSession* watched = &session;
-        session.input().SetFeeder([watched]() -> std::string {
-            const std::string text = watched->Output();
-            const std::string question = "Do you want to play again?\n?:";
-            if (text.size() >= question.size() &&
-                text.compare(text.size() - question.size(), question.size(), question) == 0) {
-                return "y\na\nq\n";
-            }
-            return text.find("The End.") == std::string::npos ? "i\nq\n" : "";
-        });
+        session.input().SetFeeder(
+            [watched]() -> std::string {
+                const std::string& text = watched->Transcript();
+                const std::string question = "Do you want to play again?\n?:";
+                if (text.size() >= question.size() &&
+                    text.compare(text.size() - question.size(), question.size(), question) == 0) {
+                    return "y\na\nq\n";
+                }
+                return text.find("The End.") == std::string::npos ? "i\nq\n" : "";
+            },
+            // A fight lost by stalling takes a few dozen answers; a changed rule must not
+            // keep the test answering forever.
+            200);
     };
     const cGameResult game = RunGame(options);
     const std::string death =

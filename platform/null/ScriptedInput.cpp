@@ -11,7 +11,11 @@ void cScriptedInput::AddAction(std::function<void()> action) {
 cScriptedInput::int_type cScriptedInput::underflow() {
     for (;;) {
         if (m_next == m_chunks.size()) {
-            std::string more = m_feeder ? m_feeder() : std::string();
+            if (!m_feeder || m_answersLeft == 0) {
+                return traits_type::eof();
+            }
+            --m_answersLeft;
+            std::string more = m_feeder();
             if (more.empty()) {
                 return traits_type::eof();
             }

@@ -6,8 +6,8 @@
 // Chunks are read in the order they were added; an action runs when the reader first reaches
 // past the text before it (the game has asked for more than that text). Once every chunk is
 // read the feeder, if one is set, is asked for more; an empty answer ends the input, as does
-// running out with no feeder. A feeder must itself stop answering after a bounded number of
-// answers, or a game that keeps asking never ends.
+// running out with no feeder. The feeder is asked at most maxAnswers times; then the input
+// ends whatever it would say, so a game that keeps asking cannot keep its caller forever.
 
 #include <cstddef>
 #include <functional>
@@ -19,7 +19,12 @@ class cScriptedInput : public std::streambuf {
   public:
     void Add(const std::string& text);
     void AddAction(std::function<void()> action);
-    void SetFeeder(std::function<std::string()> feeder) { m_feeder = std::move(feeder); }
+    static constexpr std::size_t kDefaultMaxAnswers = 20000;
+    void SetFeeder(std::function<std::string()> feeder,
+                   std::size_t maxAnswers = kDefaultMaxAnswers) {
+        m_feeder = std::move(feeder);
+        m_answersLeft = maxAnswers;
+    }
 
   protected:
     int_type underflow() override;
@@ -33,6 +38,7 @@ class cScriptedInput : public std::streambuf {
     std::size_t m_next = 0;
     std::string m_current;
     std::function<std::string()> m_feeder;
+    std::size_t m_answersLeft = 0;
 };
 
 #endif

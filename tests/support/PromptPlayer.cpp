@@ -163,7 +163,8 @@ std::string cPromptPlayer::Feed() {
     if (m_inputEnded) {
         return std::string();
     }
-    const std::string raw = m_session->Output();
+    // Only what is new since the last answer is read: a long game stays linear.
+    const std::string& raw = m_session->Transcript();
     m_plain += StripColours(raw.substr(m_rawSeen));
     m_rawSeen = raw.size();
     std::string answer;

@@ -18,7 +18,7 @@
 cSession::cSession(const std::string& input, bool consoleUsable)
     : m_record(std::make_shared<cConsoleRecord>()) {
     m_input.Add(input);
-    m_savedOut = std::cout.rdbuf(m_output.rdbuf());
+    m_savedOut = std::cout.rdbuf(&m_output);
     m_savedIn = std::cin.rdbuf(&m_input);
     std::cin.clear();
     std::cout.clear();
@@ -48,8 +48,8 @@ cSession::~cSession() {
 }
 
 std::string cSession::Take() {
-    std::string text = m_output.str();
-    m_output.str(std::string());
+    std::string text = m_output.text();
+    m_output.Clear();
     return text;
 }
 

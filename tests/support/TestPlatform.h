@@ -24,6 +24,28 @@
 #include "platform/null/SilentAudio.h"
 #include "platform/null/VirtualClock.h"
 
+// Standard output kept in one growing string that can be read without copying it.
+class cTranscriptBuffer : public std::streambuf {
+  public:
+    const std::string& text() const { return m_text; }
+    void Clear() { m_text.clear(); }
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            m_text.push_back(traits_type::to_char_type(c));
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        m_text.append(text, static_cast<std::size_t>(count));
+        return count;
+    }
+
+  private:
+    std::string m_text;
+};
+
 class cSession {
   public:
     explicit cSession(const std::string& input = "", bool consoleUsable = true);
@@ -31,8 +53,10 @@ class cSession {
     cSession(const cSession&) = delete;
     cSession& operator=(const cSession&) = delete;
 
-    // Everything written so far, colour marks included; Take also forgets it.
-    std::string Output() const { return m_output.str(); }
+    // Everything written so far, colour marks included; Take also forgets it. Transcript is the
+    // same text without a copy, valid until the next write.
+    std::string Output() const { return m_output.text(); }
+    const std::string& Transcript() const { return m_output.text(); }
     std::string Take();
 
     cScriptedInput& input() { return m_input; }
@@ -40,7 +64,7 @@ class cSession {
     cConsoleRecord& console() { return *m_record; }
 
   private:
-    std::ostringstream m_output;
+    cTranscriptBuffer m_output;
     cScriptedInput m_input;
     cVirtualClock* m_clock;
     std::shared_ptr<cConsoleRecord> m_record;
