@@ -100,18 +100,33 @@ void ShakeScreen() {
         return;
     }
     Sys_FlushOutput();
-    int offset = kShakeOffset;
+    // The window is read once, where it is now (the player may have moved it since the last
+    // shake); the four steps go out from there and back, 40 ms apart.
+    cWindowRect home;
+    const bool placed = gConsoleWindow->GetWindowRect(home);
+    bool away = false;
     for (int step = 0; step < kShakeSteps && !Sys_QuitRequested(); ++step) {
-        // Each step starts from where the window is now, in case the player moved it.
-        cWindowRect rect;
-        if (gConsoleWindow->GetWindowRect(rect)) {
-            rect.left += offset;
-            rect.top += offset;
-            rect.right += offset;
-            rect.bottom += offset;
+        if (placed) {
+            cWindowRect rect = home;
+            if (step % 2 == 0) {
+                rect.left += kShakeOffset;
+                rect.top += kShakeOffset;
+                rect.right += kShakeOffset;
+                rect.bottom += kShakeOffset;
+            }
             gConsoleWindow->MoveWindow(rect);
+            away = step % 2 == 0;
         }
         Sys_Sleep(kShakeStepMs);
-        offset = -offset;
+    }
+    if (!placed) {
+        return;
+    }
+    // Home again, even after a cut-short shake or a window manager that put the window
+    // elsewhere than asked.
+    cWindowRect now;
+    if (away ||
+        (gConsoleWindow->GetWindowRect(now) && (now.left != home.left || now.top != home.top))) {
+        gConsoleWindow->MoveWindow(home);
     }
 }

@@ -8,8 +8,9 @@
 // Colours are the classic console attribute numbers (low nibble foreground, high nibble
 // background). A coloured passage is closed by setting kColourNormal again.
 //
-// The real console turns attributes into ANSI sequences when standard output is a terminal
-// and writes plain text otherwise. Tests install a console that records every attribute
+// The real console turns attributes into colour sequences chosen for the terminal's background
+// when standard output is a terminal (none with NO_COLOR, and none at all for TERM=dumb) and
+// writes plain text otherwise. Tests install a console that records every attribute
 // change into the transcript instead (Sys_InstallConsole).
 
 #include <cstdint>
@@ -36,7 +37,7 @@ struct cWindowRect {
     int bottom = 0;
 };
 
-// One implementation per kind of output (terminal, plain text, test recorder).
+// One implementation per kind of output (terminal, plain text, test recorder, Windows console).
 class cConsole {
   public:
     virtual ~cConsole() = default;
@@ -44,13 +45,22 @@ class cConsole {
     // False when there is no usable standard output to play on.
     virtual bool IsUsable() = 0;
     virtual void SetTitle(const std::string& title) = 0;
+    // Text written from now on shows in the colour this value stands for, readable on the
+    // console's background (at least 4.5:1 contrast where the colours can be chosen). No
+    // background colour may spill past the text into the rest of a row.
     virtual void SetTextAttribute(tAttribute attribute) = 0;
-    // False when the window's position cannot be known; the rectangle is then untouched.
+    // The window's rectangle as it is now. False when the position cannot be known; the
+    // rectangle is then untouched. A console that cannot know it says so at once, without
+    // waiting, every time after the first.
     virtual bool GetWindowRect(cWindowRect& rect) = 0;
+    // Places the window so that GetWindowRect reads back exactly this rectangle (a window
+    // manager's frame allowed for), repainting.
     virtual void MoveWindow(const cWindowRect& rect) = 0;
-    // Sizes the window in place, for when its position cannot be known.
+    // Sizes the window in place, for when its position cannot be known. A size that would
+    // leave fewer than 80 columns or 25 rows of text is enlarged to that.
     virtual void SetWindowSize(int width, int height) = 0;
-    // Gives the terminal back as it was found: colours, caption. Safe to call twice.
+    // Gives the console back as it was found: colours, caption, window size and position, and
+    // the cursor at the start of a fresh line. Safe to call twice.
     virtual void Restore() = 0;
     // True when the output acts on control bytes (a terminal, where an escape sequence can
     // change the title, the clipboard or the screen); false for plain text (a pipe, a file).
@@ -75,18 +85,20 @@ void SetColour(tAttribute attribute);
 // placeholder ("^[" for escape, "^?" for 0x7F); elsewhere the text is unchanged.
 std::string ShownText(const std::string& text);
 
-// Moves the window by +15, -15, +15, -15 pixels on both axes, 40 ms apart.
+// Moves the window by +15, -15, +15, -15 pixels on both axes, 40 ms apart, from where it is
+// when the shake starts, and leaves it exactly there.
 void ShakeScreen();
 
 // Replaces the console implementation that InitConsole will use (tests); null puts the
 // terminal console back. Returns nothing; the previous console is destroyed.
 void Sys_InstallConsole(std::unique_ptr<cConsole> console);
 
-// Restores the terminal (colours, caption) if a console was set up. It also happens by itself at
+// Restores the console (see cConsole::Restore) if one was set up. It also happens by itself at
 // process exit, however the process leaves.
 void Sys_RestoreConsole();
 
-// The console for the process's real standard output: ANSI on a terminal, plain text elsewhere.
+// The console for the process's real standard output: colour sequences on a terminal, plain
+// text elsewhere.
 std::unique_ptr<cConsole> Sys_CreateTerminalConsole();
 
 #endif

@@ -35,6 +35,11 @@ void Sys_FlushOutput();
 // its line, or the player's typed line end was echoed after it. Escape sequences do not count.
 bool Sys_OutputAtLineStart();
 
+// While set (not empty), each line end written to a terminal is preceded by `before` and
+// followed by `after`. The console uses it so that a background colour is never set while a
+// line ends: a scrolling terminal would paint the whole new row in it.
+void Sys_SetLineEndWrap(const std::string& before, const std::string& after);
+
 // Hands bytes that were read from the terminal on the game's behalf (while the console waited
 // for a reply of its own) back to the front of the game's input, in order.
 void Sys_UnreadInput(const std::string& bytes);

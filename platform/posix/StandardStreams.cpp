@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <streambuf>
+#include <string>
 
 namespace {
 
@@ -105,11 +106,28 @@ class cOutputBuffer : public std::streambuf {
 
     void SetWritesEveryFlush(bool everyFlush) { m_writesEveryFlush = everyFlush; }
 
+    void SetLineEndWrap(const std::string& before, const std::string& after) {
+        m_beforeLineEnd = before;
+        m_afterLineEnd = after;
+    }
+
     int Drain() {
         const char* next = pbase();
         const char* end = pptr();
         if (next < end) {
             TrackCursor(next, end);
+        }
+        std::string wrapped;
+        if (!m_beforeLineEnd.empty() || !m_afterLineEnd.empty()) {
+            for (; next < end; ++next) {
+                if (*next == '\n') {
+                    wrapped += m_beforeLineEnd + '\n' + m_afterLineEnd;
+                } else {
+                    wrapped += *next;
+                }
+            }
+            next = wrapped.data();
+            end = next + wrapped.size();
         }
         while (!m_failed && next < end) {
             const ssize_t n = write(1, next, static_cast<std::size_t>(end - next));
@@ -180,6 +198,8 @@ class cOutputBuffer : public std::streambuf {
     enum class eEscape { None, Start, Control, Command };
 
     char m_buffer[8192];
+    std::string m_beforeLineEnd;
+    std::string m_afterLineEnd;
     bool m_failed = false;
     bool m_writesEveryFlush = true;
     bool m_atLineStart = true;
@@ -261,6 +281,13 @@ void Sys_FlushOutput() {
         g_output->Drain();
     } else {
         std::cout.flush();
+    }
+}
+
+void Sys_SetLineEndWrap(const std::string& before, const std::string& after) {
+    Sys_FlushOutput();
+    if (g_output != nullptr) {
+        g_output->SetLineEndWrap(before, after);
     }
 }
 

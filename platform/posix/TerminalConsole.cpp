@@ -1,61 +1,111 @@
 // The console of the real process.
 //
-// On a terminal, attributes become ANSI SGR sequences written into std::cout, so they stay in
-// order with the text. The palette keeps every colour readable on dark and on light
-// backgrounds: the normal colour is the terminal's own, "bright white" is bold in the
-// terminal's own colour, and the banner sets both its colours. The caption uses the OSC title
-// sequence (the old title is pushed and popped again), and the window is sized and moved with
-// xterm's window-manipulation sequences, which terminals that do not allow them ignore.
+// On a terminal, attributes become SGR sequences written into std::cout, so they stay in order
+// with the text. The colours are chosen for the terminal's background (ColourMap.h): at
+// start-up the terminal is asked, in one go, for its background colour (OSC 11), its window's
+// position (CSI 13 t) and its text area's size (CSI 14 t), followed by a Device Attributes
+// request (CSI c) that every terminal answers, so the questions it ignores are known to be
+// unanswered as soon as that answer arrives. COLORFGBG stands in for an unanswered background;
+// with neither, the background is taken to be dark. The caption uses the OSC title sequence
+// (the old title is pushed and popped again); the window is sized and moved with xterm's
+// window-manipulation sequences, which terminals that do not allow them ignore.
 //
-// Anywhere else (a pipe, a file) the output is the game's plain text, with no escapes at all.
+// The window is given back at exit as it was found: its size in characters, its position, the
+// colours, the caption, and the cursor at the start of a fresh line. Whatever the player types
+// while an answer is awaited goes back to the game's input, in order.
+//
+// A window manager may place a window moved to (x, y) at (x, y) plus its frame, so positions
+// read back after a move can differ from the ones asked for by a fixed amount. The console
+// learns that amount the first time it reads the position back soon after a move of its own,
+// and allows for it from then on, so a shaken window comes home.
+//
+// NO_COLOR (set and not empty) leaves the colours out and everything else as it is. A TERM
+// that is unset, empty or "dumb" gets the plain console. Anywhere other than a terminal (a
+// pipe, a file) the output is the game's plain text with no escapes at all.
 
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 
 #include "platform/Clock.h"
+#include "platform/ColourMap.h"
 #include "platform/Console.h"
 #include "platform/StandardStreams.h"
+#include "platform/TerminalReplies.h"
 
 namespace {
 
-constexpr std::uint32_t kReplyWaitMs = 50;
-
-const char* SequenceFor(tAttribute attribute) {
-    switch (attribute) {
-        case kColourDarkRed:
-            return "\x1b[0;31m";
-        case kColourBlue:
-            return "\x1b[0;94m";
-        case kColourGreen:
-            return "\x1b[0;32m";
-        case kColourRed:
-            return "\x1b[0;91m";
-        case kColourMagenta:
-            return "\x1b[0;35m";
-        case kColourYellow:
-            return "\x1b[0;33m";
-        case kColourWhite:
-            return "\x1b[0;1m";
-        case kColourBanner:
-            return "\x1b[0;30;47m";
-        default:
-            return "\x1b[0m";
-    }
-}
+// Every terminal answers the device attributes at once; this only bounds the wait for one that
+// does not (a bare pseudo-terminal with nothing behind it).
+constexpr std::uint32_t kReplyWaitMs = 250;
+// A position read back this soon after a move of our own shows where that move really put the
+// window.
+constexpr std::uint32_t kMoveSettledMs = 1000;
+constexpr int kMinimumColumns = 80;
+constexpr int kMinimumRows = 25;
 
 bool OutputIsUsable() {
     return fcntl(1, F_GETFL) != -1;
 }
 
-// Plain text: a pipe, a file, a screen reader.
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+eColourDepth DepthFromEnvironment() {
+    const std::string term = Environment("TERM");
+    const std::string colourTerm = Environment("COLORTERM");
+    if (term.find("256color") != std::string::npos || term.find("direct") != std::string::npos ||
+        term.rfind("xterm", 0) == 0 || colourTerm == "truecolor" || colourTerm == "24bit") {
+        return eColourDepth::Colours256;
+    }
+    if (term == "ansi" || term.rfind("vt", 0) == 0) {
+        return eColourDepth::Colours8;
+    }
+    return eColourDepth::Colours16;
+}
+
+// COLORFGBG is "foreground;background" (sometimes with a middle field), in palette indices.
+bool BackgroundFromEnvironment(cRgb& background) {
+    const std::string value = Environment("COLORFGBG");
+    const std::size_t semicolon = value.rfind(';');
+    if (semicolon == std::string::npos) {
+        return false;
+    }
+    const std::string last = value.substr(semicolon + 1);
+    if (last.empty() || last.size() > 2 || last.find_first_not_of("0123456789") != last.npos) {
+        return false;
+    }
+    const int index = std::atoi(last.c_str());
+    if (index > 15) {
+        return false;
+    }
+    background = PaletteColour(index);
+    return true;
+}
+
+// Answers come back on standard input only when it is the same terminal as the output.
+bool InputIsTheSameTerminal() {
+    struct stat input {};
+    struct stat output {};
+    return isatty(0) == 1 && fstat(0, &input) == 0 && fstat(1, &output) == 0 &&
+           input.st_rdev == output.st_rdev;
+}
+
+bool SameCorner(const cWindowRect& a, const cWindowRect& b) {
+    return a.left == b.left && a.top == b.top;
+}
+
+// Plain text: a pipe, a file, a dumb terminal, a screen reader.
 class cPlainConsole : public cConsole {
   public:
     bool IsUsable() override { return OutputIsUsable(); }
@@ -64,11 +114,23 @@ class cPlainConsole : public cConsole {
     bool GetWindowRect(cWindowRect&) override { return false; }
     void MoveWindow(const cWindowRect&) override {}
     void SetWindowSize(int, int) override {}
-    void Restore() override {}
+    // A dumb terminal still acts on control bytes; a pipe or a file does not.
+    bool ActsOnControlBytes() override { return isatty(1) == 1; }
+    void Restore() override {
+        // The shell's prompt belongs on a line of its own.
+        if (isatty(1) == 1 && !Sys_OutputAtLineStart()) {
+            std::cout << '\n';
+            Sys_FlushOutput();
+        }
+    }
 };
 
 class cAnsiConsole : public cConsole {
   public:
+    explicit cAnsiConsole(bool colours) : m_colours(colours), m_depth(DepthFromEnvironment()) {
+        Start();
+    }
+
     bool IsUsable() override { return OutputIsUsable(); }
     bool ActsOnControlBytes() override { return true; }
 
@@ -81,58 +143,155 @@ class cAnsiConsole : public cConsole {
     }
 
     void SetTextAttribute(tAttribute attribute) override {
-        if (attribute != m_attribute) {
-            std::cout << SequenceFor(attribute);
-            m_attribute = attribute;
+        if (!m_colours || attribute == m_attribute) {
+            return;
         }
+        const cColourChoice choice = ChooseColour(attribute, m_background, m_depth);
+        const std::string sequence = ColourSequence(choice, m_depth);
+        const bool wrap = choice.background != kDefaultColour;
+        if (wrap || m_wrapping) {
+            // Line ends are written with the terminal's own background, then the colour again.
+            Sys_SetLineEndWrap(wrap ? "\x1b[49m" : "", wrap ? sequence : "");
+            m_wrapping = wrap;
+        }
+        std::cout << sequence;
+        m_attribute = attribute;
     }
 
     bool GetWindowRect(cWindowRect& rect) override {
-        int x = 0;
-        int y = 0;
-        if (!QueryPosition(x, y)) {
+        if (!m_positionReported) {
             return false;
         }
-        rect.left = x;
-        rect.top = y;
-        rect.right = x + m_width;
-        rect.bottom = y + m_height;
+        if (m_startAnswerUnused) {
+            m_startAnswerUnused = false;
+        } else {
+            cTerminalReplies replies;
+            if (!Ask("\x1b[13t\x1b[c", replies) || !replies.positionSeen) {
+                return false;
+            }
+            if (m_moveUnchecked && Sys_TickCount() - m_movedAt < kMoveSettledMs) {
+                m_frameX = replies.x - m_commandX;
+                m_frameY = replies.y - m_commandY;
+            }
+            m_moveUnchecked = false;
+            m_window.left = replies.x;
+            m_window.top = replies.y;
+        }
+        rect = m_window;
+        rect.right = rect.left + m_width;
+        rect.bottom = rect.top + m_height;
         return true;
     }
 
     void MoveWindow(const cWindowRect& rect) override {
-        std::cout << "\x1b[3;" << rect.left << ';' << rect.top << 't';
+        MoveCorner(rect);
         SetWindowSize(rect.right - rect.left, rect.bottom - rect.top);
     }
 
     void SetWindowSize(int width, int height) override {
-        if (width != m_width || height != m_height) {
-            std::cout << "\x1b[4;" << height << ';' << width << 't';
-            m_width = width;
-            m_height = height;
+        if (m_cellWidth > 0 && m_cellHeight > 0) {
+            // Never so small that the banner or a picture would wrap.
+            width = std::max(width, kMinimumColumns * m_cellWidth);
+            height = std::max(height, kMinimumRows * m_cellHeight);
+            if (width != m_width || height != m_height) {
+                std::cout << "\x1b[4;" << height << ';' << width << 't';
+                m_width = width;
+                m_height = height;
+                m_resized = true;
+            }
+        } else if (!m_resized && m_columns > 0 && m_rows > 0 &&
+                   (m_columns < kMinimumColumns || m_rows < kMinimumRows)) {
+            // Pixels mean nothing without the size of a character: ask in characters.
+            std::cout << "\x1b[8;" << std::max(m_rows, kMinimumRows) << ';'
+                      << std::max(m_columns, kMinimumColumns) << 't';
+            m_resized = true;
         }
-        std::cout.flush();
+        Sys_FlushOutput();
     }
 
     void Restore() override {
+        if (m_wrapping) {
+            Sys_SetLineEndWrap("", "");
+            m_wrapping = false;
+        }
         if (m_attribute != kColourNormal) {
             std::cout << "\x1b[0m";
             m_attribute = kColourNormal;
         }
+        if (!Sys_OutputAtLineStart()) {
+            std::cout << "\r\n";
+        }
+        if (m_resized && m_columns > 0 && m_rows > 0) {
+            std::cout << "\x1b[8;" << m_rows << ';' << m_columns << 't';
+            m_resized = false;
+            m_width = m_startWidth;
+            m_height = m_startHeight;
+        }
+        MoveCorner(m_start);
+        Sys_FlushOutput();
         if (m_titlePushed) {
             std::cout << "\x1b[23;0t";
             m_titlePushed = false;
         }
-        std::cout.flush();
+        Sys_FlushOutput();
     }
 
   private:
-    // Asks the terminal where its window is. Only done when standard input is the terminal and
-    // holds no typed line; anything the player types while we wait for the reply is handed
-    // back to the game's input in order, so no key is lost.
-    bool QueryPosition(int& x, int& y) {
-        int pending = 0;
-        if (!isatty(0) || ioctl(0, FIONREAD, &pending) != 0 || pending > 0) {
+    // Moves the window so that its position will read back as the rectangle's corner.
+    void MoveCorner(const cWindowRect& rect) {
+        if (!m_positionReported || SameCorner(rect, m_window)) {
+            return;
+        }
+        m_commandX = rect.left - m_frameX;
+        m_commandY = rect.top - m_frameY;
+        std::cout << "\x1b[3;" << m_commandX << ';' << m_commandY << 't';
+        m_window.left = rect.left;
+        m_window.top = rect.top;
+        m_movedAt = Sys_TickCount();
+        m_moveUnchecked = true;
+    }
+
+    void Start() {
+        winsize size{};
+        if (ioctl(1, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {
+            m_columns = size.ws_col;
+            m_rows = size.ws_row;
+            m_cellWidth = size.ws_xpixel / size.ws_col;
+            m_cellHeight = size.ws_ypixel / size.ws_row;
+        }
+        const bool backgroundKnown = BackgroundFromEnvironment(m_background);
+        cTerminalReplies replies;
+        if (Ask(std::string(m_colours ? "\x1b]11;?\x1b\\" : "") + "\x1b[13t\x1b[14t\x1b[c",
+                replies)) {
+            if (replies.backgroundSeen) {
+                m_background = replies.background;
+            }
+            if (replies.positionSeen) {
+                m_positionReported = true;
+                m_startAnswerUnused = true;
+                m_window.left = replies.x;
+                m_window.top = replies.y;
+                m_start = m_window;
+            }
+            if (replies.sizeSeen && m_columns > 0 && m_rows > 0) {
+                m_cellWidth = replies.width / m_columns;
+                m_cellHeight = replies.height / m_rows;
+            }
+        }
+        if (!backgroundKnown && !replies.backgroundSeen) {
+            m_background = cRgb{0, 0, 0};
+        }
+        m_width = m_cellWidth * m_columns;
+        m_height = m_cellHeight * m_rows;
+        m_startWidth = m_width;
+        m_startHeight = m_height;
+    }
+
+    // Sends the questions and reads until the device attributes come back (true), the wait
+    // runs out or a quit is requested (false). Nothing is asked when the answers could not be
+    // read: standard input is not this terminal.
+    bool Ask(const std::string& questions, cTerminalReplies& replies) {
+        if (!InputIsTheSameTerminal() || Sys_QuitRequested()) {
             return false;
         }
         termios saved{};
@@ -144,18 +303,13 @@ class cAnsiConsole : public cConsole {
         quiet.c_cc[VMIN] = 0;
         quiet.c_cc[VTIME] = 0;
         tcsetattr(0, TCSANOW, &quiet);
-        std::cout << "\x1b[13t" << std::flush;
+        std::cout << questions;
+        Sys_FlushOutput();
 
-        std::string received;
         const std::uint32_t start = Sys_TickCount();
-        std::size_t reply = std::string::npos;
-        for (;;) {
-            reply = received.find("\x1b[3;");
-            if (reply != std::string::npos && received.find('t', reply) != std::string::npos) {
-                break;
-            }
+        while (!replies.deviceAttributesSeen && !Sys_QuitRequested()) {
             const std::uint32_t waited = Sys_TickCount() - start;
-            if (waited >= kReplyWaitMs || Sys_QuitRequested()) {
+            if (waited >= kReplyWaitMs) {
                 break;
             }
             pollfd fd{0, POLLIN, 0};
@@ -165,35 +319,58 @@ class cAnsiConsole : public cConsole {
             char chunk[256];
             const ssize_t n = read(0, chunk, sizeof chunk);
             if (n > 0) {
-                received.append(chunk, static_cast<std::size_t>(n));
+                replies.Feed(chunk, static_cast<std::size_t>(n));
+            } else if (n == 0) {
+                break;
             }
         }
         tcsetattr(0, TCSANOW, &saved);
-
-        bool found = false;
-        if (reply != std::string::npos) {
-            const std::size_t end = received.find('t', reply);
-            if (end != std::string::npos &&
-                std::sscanf(received.c_str() + reply, "\x1b[3;%d;%dt", &x, &y) == 2) {
-                received.erase(reply, end - reply + 1);
-                found = true;
-            }
-        }
-        Sys_UnreadInput(received);
-        return found;
+        replies.Finish();
+        Sys_UnreadInput(replies.TakeTyped());
+        return replies.deviceAttributesSeen;
     }
 
+    const bool m_colours;
+    const eColourDepth m_depth;
+    cRgb m_background;
     tAttribute m_attribute = kColourNormal;
+    bool m_wrapping = false;
     bool m_titlePushed = false;
+
+    // The window in characters and pixels as found, and where it is now (what a position
+    // report would say).
+    int m_columns = 0;
+    int m_rows = 0;
+    int m_cellWidth = 0;
+    int m_cellHeight = 0;
     int m_width = 0;
     int m_height = 0;
+    int m_startWidth = 0;
+    int m_startHeight = 0;
+    bool m_resized = false;
+    bool m_positionReported = false;
+    bool m_startAnswerUnused = false;
+    cWindowRect m_start;
+    cWindowRect m_window;
+
+    // The last move asked for, and how far from it the window manager put the window.
+    int m_commandX = 0;
+    int m_commandY = 0;
+    int m_frameX = 0;
+    int m_frameY = 0;
+    std::uint32_t m_movedAt = 0;
+    bool m_moveUnchecked = false;
 };
+
+bool IsDumb(const std::string& term) {
+    return term.empty() || term == "dumb";
+}
 
 }  // namespace
 
 std::unique_ptr<cConsole> Sys_CreateTerminalConsole() {
-    if (isatty(1)) {
-        return std::make_unique<cAnsiConsole>();
+    if (isatty(1) == 1 && !IsDumb(Environment("TERM"))) {
+        return std::make_unique<cAnsiConsole>(Environment("NO_COLOR").empty());
     }
     return std::make_unique<cPlainConsole>();
 }

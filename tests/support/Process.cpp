@@ -32,6 +32,11 @@ int MillisecondsLeft(tClock::time_point deadline) {
         // A sanitizer's runtime wants to be loaded first; the clock knows nothing of it.
         setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
     }
+    // The same terminal everywhere, whatever the runner's: tests say what they want otherwise.
+    setenv("TERM", "xterm-256color", 1);
+    unsetenv("NO_COLOR");
+    unsetenv("COLORFGBG");
+    unsetenv("COLORTERM");
     for (const auto& variable : options.environment) {
         setenv(variable.first.c_str(), variable.second.c_str(), 1);
     }
@@ -59,7 +64,10 @@ cProcess::cProcess(const cProcessOptions& options) {
     }
     if (options.outputKind == eOutputKind::Terminal) {
         int master = -1;
-        m_pid = forkpty(&master, nullptr, nullptr, nullptr);
+        winsize size{};
+        size.ws_col = static_cast<unsigned short>(options.terminalColumns);
+        size.ws_row = static_cast<unsigned short>(options.terminalRows);
+        m_pid = forkpty(&master, nullptr, nullptr, &size);
         if (m_pid < 0) {
             throw std::runtime_error("forkpty");
         }

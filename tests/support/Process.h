@@ -24,6 +24,8 @@ struct cProcessOptions {
     std::vector<std::string> wrapper;  // run the game under this command (setpriv, say)
     std::vector<std::pair<std::string, std::string>> environment;  // set last, overriding
     bool captureErrors = false;  // standard error joins the output instead of /dev/null
+    int terminalColumns = 0;     // the terminal's size in characters, when it has one
+    int terminalRows = 0;
 };
 
 class cProcess {

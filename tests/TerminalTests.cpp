@@ -1,0 +1,107 @@
+// The terminal console's portable parts: sorting a terminal's answers from typed keys, and the
+// colours chosen for a background.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/ColourMap.h"
+#include "platform/TerminalReplies.h"
+
+namespace {
+
+struct cReplyCase {
+    const char* name;
+    std::string bytes;
+    std::string typed;
+    bool deviceAttributes;
+    int x;    // -1: no position
+    int red;  // -1: no background
+};
+
+class TerminalReplies : public ::testing::TestWithParam<cReplyCase> {};
+
+// Every way of cutting the bytes into two chunks gives the same result.
+TEST_P(TerminalReplies, SortAnswersFromKeysHoweverTheReadsAreCut) {
+    const cReplyCase& c = GetParam();
+    for (std::size_t cut = 0; cut <= c.bytes.size(); ++cut) {
+        cTerminalReplies replies;
+        replies.Feed(c.bytes.data(), cut);
+        replies.Feed(c.bytes.data() + cut, c.bytes.size() - cut);
+        replies.Finish();
+        EXPECT_EQ(replies.typed(), c.typed) << cut;
+        EXPECT_EQ(replies.deviceAttributesSeen, c.deviceAttributes) << cut;
+        EXPECT_EQ(replies.positionSeen ? replies.x : -1, c.x) << cut;
+        EXPECT_EQ(replies.backgroundSeen ? replies.background.red : -1, c.red) << cut;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TerminalReplies,
+    ::testing::Values(
+        cReplyCase{"AllThree", "\x1b]11;rgb:ffff/8000/0000\x1b\\\x1b[3;100;107t\x1b[?64;1;2c", "",
+                   true, 100, 255},
+        cReplyCase{"KeysAroundAndBetween", "a\x1b[3;5;6tb\x1b[?1;2cc\n", "abc\n", true, 5, -1},
+        cReplyCase{"TwoDigitColourWithBell", "\x1b]11;rgb:80/80/80\x07\x1b[?6c", "", true, -1, 128},
+        cReplyCase{"ArrowKeysAndEscapeStayTyped", "\x1b[A\x1b\x1b[?1;2c\x1bx", "\x1b[A\x1b\x1bx",
+                   true, -1, -1},
+        cReplyCase{"LookAlikesAreTyped", "\x1b[3;1t\x1b[c\x1b]11;rgb:zz/0/0\x07\x1b]12;x\x07",
+                   "\x1b[3;1t\x1b[c\x1b]11;rgb:zz/0/0\x07\x1b]12;x\x07", false, -1, -1},
+        cReplyCase{"HugeNumbersAreTyped", "\x1b[3;9999999;1t", "\x1b[3;9999999;1t", false, -1, -1},
+        cReplyCase{"UnfinishedAtTheEnd", "q\x1b]11;rgb:ff", "q\x1b]11;rgb:ff", false, -1, -1},
+        cReplyCase{"LineEndInsideIsTyped", "\x1b]11;\n\x1b[?1c", "\x1b]11;\n", true, -1, -1}),
+    [](const ::testing::TestParamInfo<cReplyCase>& info) { return info.param.name; });
+
+TEST(TerminalRepliesLimits, GarbageIsNeverHeldBeyondTheLongestAnswer) {
+    cTerminalReplies replies;
+    const std::string garbage = "\x1b]" + std::string(10000, 'x');
+    replies.Feed(garbage.data(), garbage.size());
+    EXPECT_GE(replies.typed().size(), garbage.size() - cTerminalReplies::kMaxReplyLength);
+    replies.Finish();
+    EXPECT_EQ(replies.typed(), garbage);
+}
+
+TEST(ColourMap, EveryColourReadsOnEveryBackgroundAtEveryDepth) {
+    const std::vector<cRgb> backgrounds = {
+        {0, 0, 0},       {255, 255, 255}, {128, 128, 128}, {118, 118, 118}, {0, 43, 54},
+        {253, 246, 227}, {40, 42, 54},    {255, 255, 221}, {0, 0, 238},     {205, 0, 0}};
+    for (const cRgb& background : backgrounds) {
+        for (eColourDepth depth :
+             {eColourDepth::Colours256, eColourDepth::Colours16, eColourDepth::Colours8}) {
+            for (tAttribute attribute : {kColourDarkRed, kColourBlue, kColourGreen, kColourRed,
+                                         kColourMagenta, kColourYellow, kColourWhite}) {
+                const cColourChoice choice = ChooseColour(attribute, background, depth);
+                ASSERT_NE(choice.foreground, kDefaultColour);
+                EXPECT_EQ(choice.background, kDefaultColour);
+                EXPECT_GE(Contrast(PaletteColour(choice.foreground), background), kMinimumContrast)
+                    << attribute << " on " << background.red << "," << background.green << ","
+                    << background.blue << " depth " << static_cast<int>(depth);
+            }
+        }
+    }
+}
+
+TEST(ColourMap, SequencesForEachDepth) {
+    const cRgb white{255, 255, 255};
+    const cRgb black{0, 0, 0};
+    EXPECT_EQ(ColourSequence(ChooseColour(kColourNormal, white, eColourDepth::Colours256),
+                             eColourDepth::Colours256),
+              "\x1b[0m");
+    EXPECT_EQ(ColourSequence(ChooseColour(kColourGreen, white, eColourDepth::Colours256),
+                             eColourDepth::Colours256),
+              "\x1b[0;38;5;28m");
+    EXPECT_EQ(ColourSequence(ChooseColour(kColourWhite, black, eColourDepth::Colours16),
+                             eColourDepth::Colours16),
+              "\x1b[0;1;97m");
+    EXPECT_EQ(ColourSequence(ChooseColour(kColourBanner, black, eColourDepth::Colours8),
+                             eColourDepth::Colours8),
+              "\x1b[0;30;47m");
+    // The measures the choices rest on.
+    EXPECT_NEAR(Contrast(black, white), 21.0, 1e-9);
+    EXPECT_NEAR(Contrast(PaletteColour(1), black), 3.6, 0.05);
+    EXPECT_TRUE(IsDark({0, 43, 54}));
+    EXPECT_FALSE(IsDark({253, 246, 227}));
+}
+
+}  // namespace
