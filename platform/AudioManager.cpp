@@ -138,7 +138,10 @@ Mix_Music* cAudioManager::MusicFor(const std::string& path) {
         return known->second.get();
     }
     Mix_Music* loaded = nullptr;
-    if (WithinBudget(path, m_musicBytesLeft, kMaxMusicBytes, "music")) {
+    if (m_openedMusic.size() >= kMaxMusicFiles) {
+        Log("Skipped music " + LogExcerpt(path) + ": more than " + std::to_string(kMaxMusicFiles) +
+            " music files.");
+    } else if (WithinBudget(path, m_musicBytesLeft, kMaxMusicBytes, "music")) {
         loaded = Backend()->LoadMusic(path);
     }
     m_openedMusic[path].reset(loaded);

@@ -18,9 +18,10 @@
 // Bounds, generous for a list of a few sounds: a list larger than kMaxSoundListBytes is not
 // read, only its first kMaxSoundEntries entries count, and the sound files loaded may add up
 // to kMaxEffectBytes of effects (each is decoded whole into memory, several times its size)
-// and kMaxMusicBytes of music (each keeps its file open); a file past that is not loaded. Each
-// of these refusals is one "cAudioManager: " line in the log. A file named by several entries
-// is loaded once and shared by them.
+// and kMaxMusicBytes of music in at most kMaxMusicFiles files (each keeps its file and a
+// decoder open); a file past that is not loaded. Each of these refusals is one
+// "cAudioManager: " line in the log. A file named by several entries is loaded once and shared
+// by them.
 //
 // PlayMusic starts a music entry by name with its loop count (SDL_mixer's meaning: -1 is
 // forever) and does nothing for an unknown name. The destructor closes the device, then frees
@@ -37,6 +38,7 @@ constexpr std::int64_t kMaxSoundListBytes = 1024 * 1024;
 constexpr std::size_t kMaxSoundEntries = 256;
 constexpr std::int64_t kMaxEffectBytes = 1024 * 1024;
 constexpr std::int64_t kMaxMusicBytes = 8 * 1024 * 1024;
+constexpr std::size_t kMaxMusicFiles = 16;
 
 struct Mix_Chunk;
 struct _Mix_Music;

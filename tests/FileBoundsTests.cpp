@@ -119,6 +119,21 @@ TEST_F(DataFileBounds, TheSoundListIsBoundedAndEachSoundFileLoadsOnce) {
                   "cAudioManager: Skipped effect bigger.wav: the effect files would pass 1048576 "
                   "bytes.\n");
     }
+    {
+        // Each music file keeps a decoder open: only so many are opened.
+        std::string list = "header\n;\n";
+        for (int i = 0; i < 20; ++i) {
+            directory.Write("m" + std::to_string(i) + ".ogg", "OggS");
+            list += "m" + std::to_string(i) + ".ogg m" + std::to_string(i) + " 1\n";
+        }
+        directory.Write("sounds.txt", list);
+        audio->loaded.clear();
+        cAudioManager sounds;
+        EXPECT_TRUE(sounds.LoadSounds("sounds.txt"));
+        EXPECT_EQ(sounds.music.size(), 20u);
+        EXPECT_EQ(audio->loaded.size(), 16u);
+        EXPECT_EQ(CountLines(directory.Read("AudioLog.txt")), 4u);
+    }
 }
 
 TEST_F(DataFileBounds, PagesAndPicturesPastTheirLimitsAreEmpty) {

@@ -67,11 +67,14 @@ std::string Unterminal(std::string text) {
 }
 
 TEST_F(RealProgram, TerminalGetsTitleAndColoursAndIsGivenBackAtTheEnd) {
-    cProcessOptions options = Options("Ann\ns\nq\n\n");
+    // A name that would retitle the window is shown, not obeyed.
+    cProcessOptions options = Options("Ann\x1b]0;owned\x07\ns\nq\n\n");
     options.outputKind = eOutputKind::Terminal;
     cProcess game(options);
     EXPECT_EQ(game.Wait(20000), 0);
     const std::string out = Unterminal(game.output());
+    EXPECT_NE(out.find("There is evil afoot Ann^[]0;owned^G."), std::string::npos);
+    EXPECT_EQ(out.find("\x1b]0;owned"), std::string::npos);
     EXPECT_NE(out.find("\x1b]0;Vaultreach\x07"), std::string::npos);
     // Nothing answers the background question here: the colours for a dark background.
     EXPECT_NE(out.find("\x1b[0;38;5;46m\nWhich way do you want to go?"), std::string::npos);
