@@ -290,6 +290,13 @@ int GameMain(int /*argc*/, char* /*argv*/[]) {
     cPlotText secondPage;
     LoadPlotText("Plot Point 1.txt", firstPage);
     LoadPlotText("Plot Point 2.txt", secondPage);
+    // A page past its limit is shown empty, like a missing one; only the log tells them apart.
+    for (const char* page : {"Plot Point 1.txt", "Plot Point 2.txt"}) {
+        if (Sys_RegularFileSize(page) > kMaxPlotTextBytes) {
+            gLog << page << " is larger than " << kMaxPlotTextBytes << " bytes and was not read."
+                 << std::endl;
+        }
+    }
     objects.plotPages.push_back(firstPage);
     objects.plotPages.push_back(secondPage);
 

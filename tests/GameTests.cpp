@@ -257,6 +257,17 @@ TEST(StoryPages, AMissingPageIsAnEmptyPage) {
     const cGameResult game = RunGame(options);
     EXPECT_NE(game.transcript.find("{15}{7}"), std::string::npos);
     EXPECT_EQ(game.status, 0);
+    EXPECT_EQ(Lines(game.File("log.txt")).size(), 9u);
+
+    // So is a page past its limit, and the log says why.
+    options.removed.clear();
+    options.files["Plot Point 1.txt"] = std::string(1024 * 1024 + 1, 'p');
+    const cGameResult large = RunGame(options);
+    EXPECT_NE(large.transcript.find("{15}{7}"), std::string::npos);
+    const auto log = Lines(large.File("log.txt"));
+    ASSERT_EQ(log.size(), 10u);
+    EXPECT_EQ(log[4], "Starting Game.");
+    EXPECT_EQ(log[5], "Plot Point 1.txt is larger than 1048576 bytes and was not read.");
 }
 
 TEST(Winning, ReportsWholeMinutesAndAsksToPlayAgain) {
