@@ -5,7 +5,8 @@
 // one process-wide switch the sound libraries need.
 //
 // Sys_StartProcess first puts the platform's standard streams and quit signals in place (from
-// then on a quit signal ends play as 'q' does), then does SDL's part of the process entry (SDL
+// then on a quit signal ends play as 'q' does, and a write past a file-size limit fails like
+// one on a full disk instead of ending the process), then does SDL's part of the process entry (SDL
 // initialised with no subsystems, SDL_Quit registered to run at exit) where SDL's own entry
 // wrapper has not already done it. False, with SDL's
 // reason on standard error, when SDL cannot be initialised; the game must not start then.

@@ -361,6 +361,17 @@ TEST_F(RealProgram, ASaveThatCannotBeWrittenKeepsTheOldOne) {
               std::string::npos);
 }
 
+TEST_F(RealProgram, AFileSizeLimitFailsTheSaveInsteadOfKillingTheGame) {
+    m_directory->Write("Player.txt", "the previous save\n");
+    cProcessOptions options = Options("Ann\ns\nq\n");
+    options.wrapper = {"sh", "-c", "ulimit -f 0 && exec \"$0\""};
+    cProcess game(options);
+    EXPECT_EQ(game.Wait(20000), 1);
+    EXPECT_NE(game.output().find("Failed to write Player.txt\n"), std::string::npos);
+    EXPECT_EQ(m_directory->Read("Player.txt"), "the previous save\n");
+    EXPECT_FALSE(m_directory->Exists("Player.txt.tmp"));
+}
+
 TEST_F(RealProgram, AReadOnlyDirectoryStopsTheGameBeforeItStarts) {
     cProcessOptions options = Options("");
     options.virtualClock = false;  // it stops before any pause

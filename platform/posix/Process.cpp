@@ -24,6 +24,9 @@ bool Sys_StartProcess() {
     sigaddset(&quitSignals, SIGTERM);
     sigaddset(&quitSignals, SIGHUP);
     sigprocmask(SIG_UNBLOCK, &quitSignals, nullptr);
+    // Past a file-size limit a write should fail like one on a full disk (the save then keeps
+    // the old file and says so), not kill the game.
+    signal(SIGXFSZ, SIG_IGN);
     if (SDL_Init(SDL_INIT_NOPARACHUTE) < 0) {
         std::fprintf(stderr, "%s\n", SDL_GetError());
         return false;
