@@ -48,9 +48,7 @@ cSession::~cSession() {
 }
 
 std::string cSession::Take() {
-    std::string text = m_output.text();
-    m_output.Clear();
-    return text;
+    return m_output.Release();
 }
 
 cScratchDirectory::cScratchDirectory() {
@@ -152,7 +150,7 @@ cGameResult RunGame(const cGameOptions& options) {
         char* argv[] = {name, nullptr};
         result.status = GameMain(1, argv);
         result.clockAtEnd = session.clock().Peek();
-        result.transcript = session.Output();
+        result.transcript = session.Take();
         Sys_InstallAudioBackend(nullptr);
     }
     return result;

@@ -28,7 +28,12 @@
 class cTranscriptBuffer : public std::streambuf {
   public:
     const std::string& text() const { return m_text; }
-    void Clear() { m_text.clear(); }
+    // Hands the text over and starts again empty.
+    std::string Release() {
+        std::string text = std::move(m_text);
+        m_text.clear();
+        return text;
+    }
 
   protected:
     int_type overflow(int_type c) override {
