@@ -64,7 +64,8 @@ enum class eFileReplace {
 // a half-written one: the bytes go to a temporary file beside it, are flushed to disk, and the
 // temporary file is renamed over path. An existing path that has no write permission for this
 // user, or none for anybody (the superuser included), is refused. The new file keeps the old
-// one's permission bits, never wider than a new file would get. Unless Replaced, path is
+// one's permission bits, never wider than a new file would get, and, written by the superuser,
+// the old one's owner. Unless Replaced, path is
 // untouched and nothing is left beside it.
 eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& contents);
 

@@ -376,8 +376,20 @@ TEST_F(SaveFile, AProtectedSaveIsKeptAndANewOneKeepsTheOldPermissions) {
         EXPECT_EQ(DirectoryEntries(directory.path()), (std::vector<std::string>{"Player.txt"}));
     }
 
-    // Someone else's save in a directory anybody may write to: we may not replace it.
+    // Someone else's save in a directory anybody may write to: we may not replace it. The
+    // superuser may, and leaves it theirs.
     if (geteuid() == 0) {
+        directory.Write("Player.txt", kAnnSave);
+        ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+        cPlayer saver("Player");
+        EXPECT_TRUE(saver.Save("Player.txt"));
+        struct stat info {};
+        ASSERT_EQ(stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 65534u);
+        EXPECT_EQ(info.st_gid, 65534u);
+        EXPECT_EQ(directory.Read("Player.txt"), "100\n10\n8\n6\n25\nPlayer\nNone\n0\n0 0\n");
+
+        ASSERT_EQ(chown(path.c_str(), 0, 0), 0);
         directory.Write("Player.txt", kAnnSave);
         ASSERT_EQ(chmod(path.c_str(), 0644), 0);
         ASSERT_EQ(chmod(directory.path().c_str(), 0777), 0);

@@ -121,6 +121,12 @@ eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& content
         struct stat created {};
         ok = fstat(fd, &created) == 0 &&
              fchmod(fd, existing.st_mode & created.st_mode & kNewFileMode) == 0;
+        // The superuser playing in someone's folder leaves the save theirs, or they could
+        // never save over it again.
+        if (ok && geteuid() == 0 &&
+            (created.st_uid != existing.st_uid || created.st_gid != existing.st_gid)) {
+            ok = fchown(fd, existing.st_uid, existing.st_gid) == 0;
+        }
     }
     ok = ok && WriteAll(fd, contents) && fsync(fd) == 0;
     if (close(fd) != 0) {
