@@ -6,6 +6,7 @@
 
 #include <iostream>
 #include <random>
+#include <vector>
 
 #include "platform/Console.h"
 #include "platform/Random.h"
@@ -175,6 +176,43 @@ TEST(Console, AQuitRequestCutsAShakeShort) {
     const std::uint32_t before = session.clock().Peek();
     Pause(9000);
     EXPECT_LT(session.clock().Peek() - before, 10u);
+}
+
+// A window that a quit request interrupts in the middle of its first shake step.
+class cQuitDuringShakeConsole : public cConsole {
+  public:
+    bool IsUsable() override { return true; }
+    void SetTitle(const std::string&) override {}
+    void SetTextAttribute(tAttribute) override {}
+    bool GetWindowRect(cWindowRect& rect) override {
+        rect = window;
+        return true;
+    }
+    void MoveWindow(const cWindowRect& rect) override {
+        window = rect;
+        moves.push_back(rect);
+        Sys_RequestQuit();
+    }
+    void SetWindowSize(int, int) override {}
+    void Restore() override {}
+
+    cWindowRect window{100, 50, 900, 530};
+    std::vector<cWindowRect> moves;
+};
+
+TEST(Console, AShakeCutShortStillEndsWhereTheWindowWas) {
+    cSession session("", false);
+    auto console = std::make_unique<cQuitDuringShakeConsole>();
+    cQuitDuringShakeConsole* window = console.get();
+    Sys_InstallConsole(std::move(console));
+    ASSERT_NE(InitConsole("Vaultreach"), nullptr);
+    window->moves.clear();
+    Sys_ClearQuitRequest();
+    ShakeScreen();
+    ASSERT_EQ(window->moves.size(), 2u);
+    EXPECT_EQ(window->moves[0].left, 115);
+    EXPECT_EQ(window->window.left, 100);
+    EXPECT_EQ(window->window.top, 50);
 }
 
 TEST(Console, InitSetsTheCaptionAndAnEightHundredByFourHundredEightyWindow) {

@@ -4,6 +4,9 @@
 Usage: tools/terminal/measure.py WHAT BINARY [options]
   cpu BINARY           a scripted game in real time (title, story, one turn) on a pipe:
                        wall time, processor time and its share of the wall time
+  turn-cpu BINARY      the game's own processor time per turn on a pipe: games of 10 and of
+                       10 + --turns turns in real time; past the tenth turn a turn has no pause,
+                       so the difference is the game's work alone
   writes BINARY        write() calls per turn on a pipe: a game of 0 and one of --turns turns
                        (each turn walks into a wall), counted with strace; --preload LIB runs
                        the game on the tests' preloaded clock so its pauses take no time
@@ -69,6 +72,23 @@ def cpu(args):
     used = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
     print("real-time game on a pipe: wall %.1f s, processor %.2f s (%.1f%% of the wall time); %s"
           % (wall, used, 100 * used / wall, load()))
+    shutil.rmtree(directory)
+
+
+def run_cpu(binary, directory, turns):
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    subprocess.run([binary], input=script(turns), stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, cwd=directory, env=game_env(), timeout=1200)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+
+
+def turn_cpu(args):
+    directory, binary = scratch_copy(args.binary)
+    few = run_cpu(binary, directory, 10)
+    many = run_cpu(binary, directory, 10 + args.turns)
+    print("processor time per turn on a pipe: %.1f us (%.3f s for 10 turns, %.3f s for %d); %s"
+          % (1e6 * (many - few) / args.turns, few, many, 10 + args.turns, load()))
     shutil.rmtree(directory)
 
 
@@ -172,13 +192,14 @@ def pause(args):
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("what", choices=["cpu", "writes", "first-text", "shake", "pause"])
+    parser.add_argument("what",
+                        choices=["cpu", "turn-cpu", "writes", "first-text", "shake", "pause"])
     parser.add_argument("binary")
     parser.add_argument("--turns", type=int, default=20)
     parser.add_argument("--runs", type=int, default=20)
     parser.add_argument("--preload")
     args = parser.parse_args()
-    {"cpu": cpu, "writes": writes, "first-text": first_text, "shake": shake,
+    {"cpu": cpu, "turn-cpu": turn_cpu, "writes": writes, "first-text": first_text, "shake": shake,
      "pause": pause}[args.what](args)
 
 
