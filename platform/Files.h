@@ -65,8 +65,8 @@ enum class eFileReplace {
 // temporary file is renamed over path. An existing path that has no write permission for this
 // user, or none for anybody (the superuser included), is refused. The new file keeps the old
 // one's permission bits, never wider than a new file would get, and, written by the superuser,
-// the old one's owner. Unless Replaced, path is
-// untouched and nothing is left beside it.
+// the old one's owner. Unless Replaced, path is untouched and nothing is left beside it. The
+// contents are text: each '\n' is written as the system's line end (CR LF on Windows).
 eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& contents);
 
 #endif

@@ -40,3 +40,20 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 "$here/deps.sh" "$build/deps"
+
+# The game and the Windows test program. ctest runs the tests through Wine (tools/windows/wine.sh
+# prepares it).
+cmake -S "$root" -B "$build/game" -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64-x86_64.cmake" \
+  -DVAULTREACH_WINDOWS_DEPS="$build/deps" -DCMAKE_BUILD_TYPE=Release \
+  -DVAULTREACH_TESTS="${VAULTREACH_WINDOWS_TESTS:-OFF}" >/dev/null
+cmake --build "$build/game" -j "$(nproc)"
+
+# The release: vaultreach.exe beside its data files, in one folder a player unzips and starts
+# with a double click.
+release="$build/release/vaultreach"
+rm -rf "$build/release" "$build/vaultreach-windows.zip"
+mkdir -p "$release"
+cp "$root"/data/* "$release/"
+x86_64-w64-mingw32-strip -o "$release/vaultreach.exe" "$build/game/vaultreach.exe"
+(cd "$build/release" && zip -q -r -X "$build/vaultreach-windows.zip" vaultreach)
+echo "Windows release: $build/vaultreach-windows.zip ($(stat -c %s "$release/vaultreach.exe") bytes of vaultreach.exe)"

@@ -8,9 +8,12 @@ set(CMAKE_C_COMPILER ${VAULTREACH_MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${VAULTREACH_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${VAULTREACH_MINGW_TRIPLET}-windres)
 
-# Headers and libraries come from the MinGW sysroot and from the prefixes named in
-# CMAKE_PREFIX_PATH (the cross-built dependencies), never from the build machine.
+# Headers and libraries come from the MinGW sysroot and from VAULTREACH_WINDOWS_DEPS (where
+# tools/windows/deps.sh installed the cross-built libraries), never from the build machine.
 set(CMAKE_FIND_ROOT_PATH /usr/${VAULTREACH_MINGW_TRIPLET})
+if(VAULTREACH_WINDOWS_DEPS)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${VAULTREACH_WINDOWS_DEPS})
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,0 +1,335 @@
+// Standard input and output of the real process on Windows.
+//
+// The buffers talk to the standard handles directly (ReadFile, WriteFile), so the bytes the
+// game writes arrive unchanged: a console shows "\n" as a new line by itself, and a pipe or a
+// file gets exactly what the Linux build would write, in blocks (before every read of input,
+// every pause and at exit) rather than line by line. On the way in, the "\r\n" that a console
+// or a Windows program sends at the end of a line becomes "\n", so the player's name never
+// ends in a carriage return; Ctrl-Z typed at a console ends the input, as it does for every
+// console program.
+//
+// Ctrl-C, Ctrl-Break and closing the console window arrive through SetConsoleCtrlHandler on a
+// thread of their own. The handler requests the quit and cancels the read that blocks the
+// game's thread, so the game finishes as it does at the end of its input: it saves and leaves.
+// After a close Windows ends the process as soon as the handler returns, so the handler waits
+// for the game to reach its exit first (a few seconds at most).
+
+#include "platform/StandardStreams.h"
+
+#include <windows.h>
+
+#include "platform/win32/QuitEvent.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <iostream>
+#include <streambuf>
+
+namespace {
+
+constexpr DWORD kCancelRetryMs = 20;
+constexpr int kCancelAttempts = 50;
+constexpr DWORD kCloseGraceMs = 4000;
+constexpr char kEndOfFileKey = 0x1a;
+
+std::atomic<bool> g_quitRequested{false};
+std::atomic<bool> g_reading{false};
+HANDLE g_gameThread = nullptr;
+HANDLE g_finished = nullptr;
+
+void NoteLineEndEchoed();
+
+void RequestQuit() {
+    g_quitRequested = true;
+    SetEvent(Sys_QuitEvent());
+}
+
+BOOL WINAPI OnConsoleControl(DWORD event) {
+    RequestQuit();
+    // The game's thread may be inside ReadFile or just about to enter it: cancel until it
+    // has left the read, which it checks for the quit request before reading again.
+    for (int attempt = 0; attempt < kCancelAttempts && g_reading; ++attempt) {
+        if (g_gameThread != nullptr) {
+            CancelSynchronousIo(g_gameThread);
+        }
+        Sleep(kCancelRetryMs);
+    }
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+        if (g_finished != nullptr) {
+            WaitForSingleObject(g_finished, kCloseGraceMs);
+        }
+    }
+    return TRUE;
+}
+
+bool IsConsole(HANDLE handle) {
+    DWORD mode = 0;
+    return GetConsoleMode(handle, &mode) != 0;
+}
+
+class cInputBuffer : public std::streambuf {
+  public:
+    void Unread(const std::string& bytes) {
+        std::string rest(gptr(), egptr());
+        m_pending = rest + m_pending + bytes;
+        setg(m_buffer, m_buffer, m_buffer);
+    }
+
+  protected:
+    int_type underflow() override {
+        if (gptr() < egptr()) {
+            return traits_type::to_int_type(*gptr());
+        }
+        // Whoever reads the output sees the question before the game waits for its answer.
+        Sys_FlushOutput();
+        while (m_pending.empty()) {
+            if (m_ended || g_quitRequested) {
+                return traits_type::eof();
+            }
+            ReadMore();
+        }
+        const std::size_t n = m_pending.copy(m_buffer, sizeof m_buffer);
+        m_pending.erase(0, n);
+        setg(m_buffer, m_buffer, m_buffer + n);
+        return traits_type::to_int_type(*gptr());
+    }
+
+  private:
+    // Appends what one read brings to m_pending, or sets m_ended.
+    void ReadMore() {
+        HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+        if (input == nullptr || input == INVALID_HANDLE_VALUE) {
+            m_ended = true;
+            return;
+        }
+        const bool console = IsConsole(input);
+        char chunk[4096];
+        DWORD n = 0;
+        g_reading = true;
+        const BOOL ok = g_quitRequested ? FALSE : ReadFile(input, chunk, sizeof chunk, &n, nullptr);
+        g_reading = false;
+        if (g_quitRequested) {
+            return;
+        }
+        if (!ok) {
+            // A console read that Ctrl-C interrupted comes back as aborted; the handler has
+            // requested the quit by then, or is about to.
+            if (GetLastError() == ERROR_OPERATION_ABORTED) {
+                Sleep(kCancelRetryMs);
+                if (g_quitRequested) {
+                    return;
+                }
+                if (console) {
+                    return;
+                }
+            }
+            m_ended = true;
+            return;
+        }
+        if (n == 0) {
+            // End of a pipe or file; a console read returns nothing only when interrupted.
+            if (!console) {
+                m_ended = true;
+            }
+            return;
+        }
+        Append(chunk, n, console);
+        if (console && chunk[n - 1] == '\n') {
+            // The console echoed the line end the player typed.
+            NoteLineEndEchoed();
+        }
+    }
+
+    void Append(const char* bytes, DWORD count, bool console) {
+        for (DWORD i = 0; i < count; ++i) {
+            const char byte = bytes[i];
+            if (m_carriageReturn) {
+                m_carriageReturn = false;
+                if (byte != '\n') {
+                    m_pending += '\r';
+                }
+            }
+            if (console && byte == kEndOfFileKey) {
+                m_ended = true;
+                return;
+            }
+            if (byte == '\r') {
+                m_carriageReturn = true;
+            } else {
+                m_pending += byte;
+            }
+        }
+    }
+
+    char m_buffer[4096];
+    std::string m_pending;
+    bool m_carriageReturn = false;
+    bool m_ended = false;
+};
+
+// Writes the standard output handle. A failed write silences it for good and asks the game
+// to finish. On a console every flush (each line end) is written at once; anywhere else the
+// text is kept until the buffer fills or Drain is called.
+class cOutputBuffer : public std::streambuf {
+  public:
+    cOutputBuffer() { setp(m_buffer, m_buffer + sizeof m_buffer); }
+
+    void SetWritesEveryFlush(bool everyFlush) { m_writesEveryFlush = everyFlush; }
+
+    void SetLineEndWrap(const std::string& before, const std::string& after) {
+        m_beforeLineEnd = before;
+        m_afterLineEnd = after;
+    }
+
+    int Drain() {
+        const char* next = pbase();
+        const char* end = pptr();
+        if (next < end) {
+            // The Windows console takes its attributes by call, not by escape sequence, so
+            // the last byte written tells where the cursor stands.
+            const char last = end[-1];
+            m_atLineStart = last == '\n' || last == '\r';
+        }
+        std::string wrapped;
+        if (!m_beforeLineEnd.empty() || !m_afterLineEnd.empty()) {
+            for (; next < end; ++next) {
+                if (*next == '\n') {
+                    wrapped += m_beforeLineEnd + '\n' + m_afterLineEnd;
+                } else {
+                    wrapped += *next;
+                }
+            }
+            next = wrapped.data();
+            end = next + wrapped.size();
+        }
+        HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+        while (!m_failed && next < end) {
+            DWORD n = 0;
+            const BOOL ok = output != nullptr && output != INVALID_HANDLE_VALUE &&
+                            WriteFile(output, next, static_cast<DWORD>(end - next), &n, nullptr);
+            if (ok && n > 0) {
+                next += n;
+            } else {
+                m_failed = true;
+                RequestQuit();
+            }
+        }
+        setp(m_buffer, m_buffer + sizeof m_buffer);
+        return m_failed ? -1 : 0;
+    }
+
+    bool AtLineStart() const { return m_atLineStart; }
+    void SetAtLineStart() { m_atLineStart = true; }
+
+  protected:
+    int_type overflow(int_type ch) override {
+        if (Drain() != 0) {
+            return traits_type::eof();
+        }
+        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(ch);
+            pbump(1);
+        }
+        return traits_type::not_eof(ch);
+    }
+
+    int sync() override { return m_writesEveryFlush ? Drain() : (m_failed ? -1 : 0); }
+
+  private:
+    char m_buffer[8192];
+    bool m_failed = false;
+    bool m_writesEveryFlush = true;
+    bool m_atLineStart = true;
+    std::string m_beforeLineEnd;
+    std::string m_afterLineEnd;
+};
+
+cInputBuffer* g_input = nullptr;
+cOutputBuffer* g_output = nullptr;
+std::streambuf* g_originalInput = nullptr;
+std::streambuf* g_originalOutput = nullptr;
+
+void NoteLineEndEchoed() {
+    if (g_output != nullptr) {
+        g_output->SetAtLineStart();
+    }
+}
+
+void PutBackStandardStreams() {
+    Sys_FlushOutput();
+    std::cin.rdbuf(g_originalInput);
+    std::cout.rdbuf(g_originalOutput);
+    if (g_finished != nullptr) {
+        SetEvent(g_finished);
+    }
+}
+
+}  // namespace
+
+void Sys_InstallStandardStreams() {
+    static cInputBuffer input;
+    static cOutputBuffer output;
+    g_input = &input;
+    g_output = &output;
+    output.SetWritesEveryFlush(IsConsole(GetStdHandle(STD_OUTPUT_HANDLE)));
+    if (g_originalOutput == nullptr) {
+        g_originalInput = std::cin.rdbuf(&input);
+        g_originalOutput = std::cout.rdbuf(&output);
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &g_gameThread,
+                        0, FALSE, DUPLICATE_SAME_ACCESS);
+        g_finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::atexit(PutBackStandardStreams);
+        SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    }
+}
+
+bool Sys_QuitRequested() {
+    return g_quitRequested;
+}
+
+HANDLE Sys_QuitEvent() {
+    static const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return event;
+}
+
+void Sys_RequestQuit() {
+    RequestQuit();
+}
+
+void Sys_ClearQuitRequest() {
+    g_quitRequested = false;
+    ResetEvent(Sys_QuitEvent());
+}
+
+void Sys_FlushOutput() {
+    if (g_output != nullptr && std::cout.rdbuf() == g_output) {
+        g_output->Drain();
+    } else {
+        std::cout.flush();
+    }
+}
+
+void Sys_SetLineEndWrap(const std::string& before, const std::string& after) {
+    Sys_FlushOutput();
+    if (g_output != nullptr) {
+        g_output->SetLineEndWrap(before, after);
+    }
+}
+
+bool Sys_OutputAtLineStart() {
+    if (g_output == nullptr || std::cout.rdbuf() != g_output) {
+        return true;
+    }
+    Sys_FlushOutput();
+    return g_output->AtLineStart();
+}
+
+bool Sys_InputClosed() {
+    return Sys_QuitRequested() || std::cin.eof() || std::cin.bad();
+}
+
+void Sys_UnreadInput(const std::string& bytes) {
+    if (g_input != nullptr && !bytes.empty()) {
+        g_input->Unread(bytes);
+    }
+}
