@@ -74,7 +74,7 @@ class AudioManager : public ::testing::Test {
   protected:
     void SetUp() override {
         // SDL's silent device, paced like a real one, whatever the machine has.
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        SetEnvironment("SDL_AUDIODRIVER", "dummy", true);
         directory.Write("tone.wav", ToneWave(0.2));
         directory.Write("blip.wav", ToneWave(0.05));
     }
@@ -105,7 +105,7 @@ TEST_F(AudioManager, ClosesTheDeviceWhenDestroyed) {
 }
 
 TEST_F(AudioManager, ADeviceThatWillNotOpenIsLoggedAndTheGameRunsSilent) {
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    SetEnvironment("SDL_AUDIODRIVER", "no-such-driver", true);
     {
         cAudioManager audio;
         const std::string log = directory.Read("AudioLog.txt");

@@ -73,7 +73,7 @@ std::string ColourMarks(const std::string& transcript) {
 class IntroTest : public ::testing::Test {
   protected:
     IntroTest() {
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        SetEnvironment("SDL_AUDIODRIVER", "dummy", false);
         directory.CopyGameData();
         weapons = std::make_unique<cWeaponManager>();
         weapons->LoadWeapons("Weapons.txt");

@@ -105,7 +105,7 @@ class cHangWatch {
 
 cSoakOutcome cSoakRunner::Play(const cSoakGame& game) {
     cHangWatch watch(hangSeconds, game);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    SetEnvironment("SDL_AUDIODRIVER", "dummy", false);
     if (!game.realAudio) {
         Sys_InstallAudioBackend(std::make_unique<cSilentAudio>(std::make_shared<cAudioRecord>()));
     }

@@ -1,12 +1,11 @@
 #include "support/TestPlatform.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <list>
+#include <random>
 #include <stdexcept>
 
 #include "characters/Enemy.h"
@@ -51,30 +50,67 @@ std::string cSession::Take() {
     return m_output.Release();
 }
 
+namespace {
+
+// Gives every file and folder below path its owner's permissions back, so that tests may make
+// them read-only and the clean-up still works.
+void MakeWritable(const std::filesystem::path& path) {
+    std::error_code ignored;
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    if (std::filesystem::is_directory(path, ignored)) {
+        for (const auto& entry : std::filesystem::directory_iterator(path, ignored)) {
+            MakeWritable(entry.path());
+        }
+    }
+}
+
+}  // namespace
+
+void SetEnvironment(const std::string& name, const std::string& value, bool overwrite) {
+    if (!overwrite && std::getenv(name.c_str()) != nullptr) {
+        return;
+    }
+    // putenv keeps the very string it is given, so every assignment stays alive.
+    static std::list<std::string> assignments;
+    assignments.push_back(name + "=" + value);
+    putenv(&assignments.back()[0]);
+}
+
 cScratchDirectory::cScratchDirectory() {
-    char previous[4096];
-    if (getcwd(previous, sizeof previous) == nullptr) {
+    std::error_code error;
+    m_previous = std::filesystem::current_path(error).string();
+    if (error) {
         throw std::runtime_error("cannot read the working directory");
     }
-    m_previous = previous;
-    char pattern[] = "/tmp/vaultreach-test-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
+    // A name no other test (or test process) has taken: create_directory fails on a clash.
+    static std::mt19937_64 names(std::random_device{}());
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const std::filesystem::path candidate =
+            base / ("vaultreach-test-" + std::to_string(names()));
+        if (std::filesystem::create_directory(candidate, error)) {
+            m_path = candidate.generic_string();
+        }
+    }
+    if (m_path.empty()) {
         throw std::runtime_error("cannot make a scratch directory");
     }
-    m_path = pattern;
-    if (chdir(m_path.c_str()) != 0) {
+    std::filesystem::current_path(m_path, error);
+    if (error) {
         throw std::runtime_error("cannot enter the scratch directory");
     }
 }
 
 cScratchDirectory::~cScratchDirectory() {
-    if (chdir(m_previous.c_str()) != 0) {
+    std::error_code error;
+    std::filesystem::current_path(m_previous, error);
+    if (error) {
         return;
     }
-    // Tests make directories read-only; make them writable again so the clean-up works.
-    const std::string command =
-        "chmod -R u+rwx '" + m_path + "' 2>/dev/null; rm -rf '" + m_path + "'";
-    if (std::system(command.c_str()) != 0) {
+    MakeWritable(m_path);
+    std::filesystem::remove_all(m_path, error);
+    if (error) {
         std::cerr << "could not remove " << m_path << "\n";
     }
 }
@@ -92,8 +128,8 @@ std::string cScratchDirectory::Read(const std::string& name) const {
 }
 
 bool cScratchDirectory::Exists(const std::string& name) const {
-    struct stat info {};
-    return stat((m_path + "/" + name).c_str(), &info) == 0;
+    std::error_code ignored;
+    return std::filesystem::exists(m_path + "/" + name, ignored);
 }
 
 void cScratchDirectory::Remove(const std::string& name) const {
@@ -101,27 +137,24 @@ void cScratchDirectory::Remove(const std::string& name) const {
 }
 
 void cScratchDirectory::CopyGameData() const {
-    DIR* data = opendir(VAULTREACH_DATA_DIR);
-    if (data == nullptr) {
+    std::error_code error;
+    std::filesystem::directory_iterator data(VAULTREACH_DATA_DIR, error);
+    if (error) {
         throw std::runtime_error("cannot open the data folder");
     }
-    while (dirent* entry = readdir(data)) {
-        const std::string name = entry->d_name;
-        const std::string source = std::string(VAULTREACH_DATA_DIR) + "/" + name;
-        struct stat info {};
-        if (stat(source.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    for (const auto& entry : data) {
+        if (!entry.is_regular_file(error)) {
             continue;
         }
-        std::ifstream in(source, std::ios::binary);
+        std::ifstream in(entry.path(), std::ios::binary);
         std::ostringstream bytes;
         bytes << in.rdbuf();
-        Write(name, bytes.str());
+        Write(entry.path().filename().string(), bytes.str());
     }
-    closedir(data);
 }
 
 cGameResult RunGame(const cGameOptions& options) {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    SetEnvironment("SDL_AUDIODRIVER", "dummy", false);
     cGameResult result;
     result.directory = std::make_unique<cScratchDirectory>();
     if (options.copyData) {

@@ -78,6 +78,10 @@ class cSession {
 };
 
 // A fresh directory, entered on construction and removed (after leaving it) on destruction.
+// Sets an environment variable of this process the same way on every system; with overwrite
+// false a value that is already there stays.
+void SetEnvironment(const std::string& name, const std::string& value, bool overwrite);
+
 class cScratchDirectory {
   public:
     cScratchDirectory();
