@@ -1,7 +1,6 @@
 #include "items/Inventory.h"
 
 #include <iostream>
-#include <limits>
 #include <optional>
 
 #include "characters/Character.h"
@@ -120,20 +119,13 @@ void cInventory::DropMenu() {
     }
     std::cout << "?:";
     long long index = 0;
-    while (!(std::cin >> index)) {
-        if (Sys_InputClosed()) {
+    for (;;) {
+        const eNumberAnswer answer = ReadNumberAnswer(index);
+        if (answer == eNumberAnswer::None) {
             return;
         }
-        std::cin.clear();
-        // A number too long for the stream is still a number, one that names no entry.
-        if (index == std::numeric_limits<long long>::max() ||
-            index == std::numeric_limits<long long>::min()) {
-            return;
-        }
-        DiscardRestOfLine();
-        // The discarded line may have been the last of the input.
-        if (Sys_InputClosed()) {
-            return;
+        if (answer == eNumberAnswer::Number) {
+            break;
         }
         std::cout << "\nWhich item do you want to drop?\n"
                   << "?:";

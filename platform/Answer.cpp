@@ -20,6 +20,23 @@ std::optional<char> ReadAnswer(eAnswerCase answerCase, eRestOfLine rest) {
     return answer;
 }
 
+eNumberAnswer ReadNumberAnswer(long long& number) {
+    number = 0;
+    if (std::cin >> number) {
+        return Sys_QuitRequested() ? eNumberAnswer::None : eNumberAnswer::Number;
+    }
+    if (Sys_InputClosed()) {
+        return eNumberAnswer::None;
+    }
+    std::cin.clear();
+    if (number == std::numeric_limits<long long>::max() ||
+        number == std::numeric_limits<long long>::min()) {
+        return eNumberAnswer::Number;
+    }
+    DiscardRestOfLine();
+    return Sys_InputClosed() ? eNumberAnswer::None : eNumberAnswer::NotANumber;
+}
+
 void DiscardRestOfLine() {
     std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
 }

@@ -21,6 +21,14 @@ enum class eRestOfLine { Kept, Discarded };
 
 std::optional<char> ReadAnswer(eAnswerCase answerCase, eRestOfLine rest);
 
+// A whole number typed at a menu of numbered entries, by the same end-of-input rule. A number
+// too long for 64 bits is still a number, one that names no entry (the largest or smallest
+// value). Anything else is not a number: its line is discarded, so that asking again reads
+// fresh input, unless that was the last of the input (then there is no answer).
+enum class eNumberAnswer { Number, NotANumber, None };
+
+eNumberAnswer ReadNumberAnswer(long long& number);
+
 // Discards the input up to and including the next line end (or to the end of the input).
 void DiscardRestOfLine();
 

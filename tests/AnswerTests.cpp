@@ -1,8 +1,9 @@
-// The one prompt reader: the case of the answer, what happens to the rest of the line, and the
-// end-of-input rule every prompt relies on.
+// The one prompt reader (and its whole-number sibling of the drop menu): the case of the answer,
+// what happens to the rest of the line, and the end-of-input rule every prompt relies on.
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -53,5 +54,37 @@ TEST(ReadAnswer, ATypedNulByteIsAnAnswer) {
     EXPECT_EQ(ReadAnswer(eAnswerCase::Lower, eRestOfLine::Discarded), '\0');
     EXPECT_EQ(ReadAnswer(eAnswerCase::Lower, eRestOfLine::Discarded), 'q');
 }
+
+struct cNumberCase {
+    const char* input;
+    eNumberAnswer answer;
+    long long number;  // when it is one
+    eNumberAnswer next;
+};
+
+class ReadNumberAnswerTest : public testing::TestWithParam<cNumberCase> {};
+
+TEST_P(ReadNumberAnswerTest, TellsANumberFromGarbageAndFromNoAnswer) {
+    const cNumberCase& example = GetParam();
+    cSession session(example.input);
+    long long number = -1;
+    const eNumberAnswer answer = ReadNumberAnswer(number);
+    EXPECT_EQ(answer, example.answer) << example.input;
+    if (answer == eNumberAnswer::Number) {
+        EXPECT_EQ(number, example.number) << example.input;
+    }
+    EXPECT_EQ(ReadNumberAnswer(number), example.next) << example.input;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, ReadNumberAnswerTest,
+    testing::Values(cNumberCase{" 12 7\n", eNumberAnswer::Number, 12, eNumberAnswer::Number},
+                    cNumberCase{"one\n2\n", eNumberAnswer::NotANumber, 0, eNumberAnswer::Number},
+                    cNumberCase{"99999999999999999999\n", eNumberAnswer::Number,
+                                std::numeric_limits<long long>::max(), eNumberAnswer::None},
+                    cNumberCase{"-99999999999999999999\n", eNumberAnswer::Number,
+                                std::numeric_limits<long long>::min(), eNumberAnswer::None},
+                    cNumberCase{"x", eNumberAnswer::None, 0, eNumberAnswer::None},
+                    cNumberCase{"", eNumberAnswer::None, 0, eNumberAnswer::None}));
 
 }  // namespace
