@@ -93,12 +93,14 @@ bool BackgroundFromEnvironment(cRgb& background) {
     return true;
 }
 
-// Answers come back on standard input only when it is the same terminal as the output.
+// Answers come back on standard input only when it is the same terminal as the output, and
+// only a game in the terminal's foreground may change its modes (one started in the background
+// would be stopped for trying).
 bool InputIsTheSameTerminal() {
     struct stat input {};
     struct stat output {};
     return isatty(0) == 1 && fstat(0, &input) == 0 && fstat(1, &output) == 0 &&
-           input.st_rdev == output.st_rdev;
+           input.st_rdev == output.st_rdev && tcgetpgrp(0) == getpgrp();
 }
 
 bool SameCorner(const cWindowRect& a, const cWindowRect& b) {
