@@ -4,9 +4,8 @@
 Usage: tools/terminal/measure.py WHAT BINARY [options]
   cpu BINARY           a scripted game in real time (title, story, one turn) on a pipe:
                        wall time, processor time and its share of the wall time
-  turn-cpu BINARY      the game's own processor time per turn on a pipe: games of 10 and of
-                       10 + --turns turns in real time; past the tenth turn a turn has no pause,
-                       so the difference is the game's work alone
+  turn-cpu BINARY      the game's own processor time per turn on a pipe, over the turns after
+                       the tenth (which have no pause), in a real-time game of 10 + --turns
   writes BINARY        write() calls per turn on a pipe: a game of 0 and one of --turns turns
                        (each turn walks into a wall), counted with strace; --preload LIB runs
                        the game on the tests' preloaded clock so its pauses take no time
@@ -75,20 +74,40 @@ def cpu(args):
     shutil.rmtree(directory)
 
 
-def run_cpu(binary, directory, turns):
-    before = resource.getrusage(resource.RUSAGE_CHILDREN)
-    subprocess.run([binary], input=script(turns), stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, cwd=directory, env=game_env(), timeout=1200)
-    after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+def process_cpu(pid):
+    """Processor time of a running process so far, in seconds, from /proc."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def turn_cpu(args):
+    """Games of 10 + N turns on a pipe; the processor time is read when the 11th turn's
+    question comes out and again at the end, so the title and the paused first turns (which
+    vary with the machine's load when pauses spin) stay out of it."""
     directory, binary = scratch_copy(args.binary)
-    few = run_cpu(binary, directory, 10)
-    many = run_cpu(binary, directory, 10 + args.turns)
-    print("processor time per turn on a pipe: %.1f us (%.3f s for 10 turns, %.3f s for %d); %s"
-          % (1e6 * (many - few) / args.turns, few, many, 10 + args.turns, load()))
+    question = b"Which way do you want to go?"
+    game = subprocess.Popen([binary], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, cwd=directory, env=game_env())
+    game.stdin.write(script(10 + args.turns))
+    game.stdin.close()
+    seen = b""
+    asked = 0
+    sample = None
+    while True:
+        chunk = game.stdout.read1(65536)
+        if not chunk:
+            break
+        seen = seen[-(len(question) - 1):] + chunk
+        asked += seen.count(question)
+        if sample is None and asked >= 11:
+            sample = (process_cpu(game.pid), asked)
+    _, status, usage = os.wait4(game.pid, 0)
+    total = usage.ru_utime + usage.ru_stime
+    turns = 10 + args.turns + 1 - sample[1]
+    print("processor time per turn on a pipe: %.1f us over the last %d turns (clock ticks of "
+          "%.0f ms); %s" % (1e6 * (total - sample[0]) / turns, turns,
+                            1000 / os.sysconf("SC_CLK_TCK"), load()))
     shutil.rmtree(directory)
 
 
