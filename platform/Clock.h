@@ -8,7 +8,9 @@
 // into the process can stand in for them. Tests install a virtual clock (Sys_InstallClock).
 //
 // Sleep waits at least the given milliseconds, so a tick read afterwards is at least that much
-// later, unless a quit signal arrives: then it returns at once.
+// later; SleepUntilTick waits until the tick reads `tick` (at once when it already has, the
+// difference taken as a signed 32-bit value so that the wrap is no matter). Both return at once
+// when a quit signal arrives.
 
 #include <cstdint>
 #include <memory>
@@ -19,11 +21,15 @@ class cClock {
     virtual std::uint32_t TickCount() = 0;
     virtual std::int64_t CalendarSeconds() = 0;
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+    // By default a Sleep from the current tick; a clock that can wake on the tick itself does
+    // better, since the current tick may be most of a millisecond old.
+    virtual void SleepUntilTick(std::uint32_t tick);
 };
 
 std::uint32_t Sys_TickCount();
 std::int64_t Sys_CalendarSeconds();
 void Sys_Sleep(std::uint32_t milliseconds);
+void Sys_SleepUntilTick(std::uint32_t tick);
 
 // Replaces the clock (tests); null puts the system clock back.
 void Sys_InstallClock(std::unique_ptr<cClock> clock);

@@ -35,9 +35,8 @@ void Pause(int nominal) {
         if (elapsed > limit) {
             break;
         }
-        // Sleep up to the last tick inside the limit, then a tick at a time, so the wait ends
-        // at the first reading past the limit without keeping a core busy.
-        const std::int64_t left = limit - elapsed;
-        Sys_Sleep(static_cast<std::uint32_t>(left > 0 ? left : 1));
+        // Sleep until the first tick past the limit instead of watching the clock; a signal
+        // may wake it early, hence the loop.
+        Sys_SleepUntilTick(start + static_cast<std::uint32_t>(limit + 1));
     }
 }

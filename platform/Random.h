@@ -15,8 +15,8 @@
 //
 // Pause(nominal): one draw r, then a wait on the tick count for more than
 // nominal + 1 + (r mod J) - J/2 milliseconds, J = gPauseJitter (at least 1): it returns at the
-// first tick reading past that limit. It sleeps up to the last tick inside the limit and then
-// a tick at a time, so it costs no processor time worth measuring. It writes out what was
+// first tick reading past that limit. It sleeps until that tick instead of watching the clock,
+// so it costs no processor time worth measuring. It writes out what was
 // printed before it and reads no input, so keys typed meanwhile wait for the next prompt. A
 // quit request cuts it short.
 

@@ -22,6 +22,13 @@ class cVirtualClock : public cClock {
         m_now += milliseconds;
         slept += milliseconds;
     }
+    // Jumps to the tick without reading the clock, so a pause costs the same readings as ever.
+    void SleepUntilTick(std::uint32_t tick) override {
+        const auto left = static_cast<std::int32_t>(tick - m_now);
+        if (left > 0) {
+            Sleep(static_cast<std::uint32_t>(left));
+        }
+    }
     void Advance(std::uint32_t milliseconds) { m_now += milliseconds; }
     std::uint32_t Peek() const { return m_now; }
     void Set(std::uint32_t now) { m_now = now; }

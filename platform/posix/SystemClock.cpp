@@ -8,13 +8,7 @@ namespace {
 
 class cSystemClock : public cClock {
   public:
-    std::uint32_t TickCount() override {
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        const std::uint64_t ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                                 static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-        return static_cast<std::uint32_t>(ms);
-    }
+    std::uint32_t TickCount() override { return static_cast<std::uint32_t>(Milliseconds()); }
 
     std::int64_t CalendarSeconds() override {
         return static_cast<std::int64_t>(std::time(nullptr));
@@ -27,6 +21,29 @@ class cSystemClock : public cClock {
         // A signal cuts the sleep short on purpose (the quit signals have handlers that do not
         // restart calls); callers check for a quit request and sleep again if there was none.
         nanosleep(&wait, nullptr);
+    }
+
+    // Wakes on the very nanosecond at which the tick turns to `tick`.
+    void SleepUntilTick(std::uint32_t tick) override {
+        const std::uint64_t now = Milliseconds();
+        const auto left = static_cast<std::int32_t>(tick - static_cast<std::uint32_t>(now));
+        if (left <= 0) {
+            return;
+        }
+        const std::uint64_t target = now + static_cast<std::uint64_t>(left);
+        timespec deadline{};
+        deadline.tv_sec = static_cast<time_t>(target / 1000);
+        deadline.tv_nsec = static_cast<long>(target % 1000) * 1000000L;
+        // As with Sleep, a signal ends it early.
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
+    }
+
+  private:
+    static std::uint64_t Milliseconds() {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        return static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+               static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
     }
 };
 
