@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include "platform/AudioManager.h"
@@ -142,7 +143,7 @@ TEST_F(AudioManager, MusicRightAfterTheHeader) {
 }
 
 TEST_F(AudioManager, EffectsThenTheSemicolonLineThenMusic) {
-    ASSERT_EQ(mkdir((directory.path() + "/sfx").c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(directory.path() + "/sfx"));
     directory.Write("sfx/blip.wav", ToneWave(0.05));
     directory.Write("sounds.txt",
                     "effects, then music\n"
@@ -232,7 +233,7 @@ TEST_F(AudioManager, ShortAndDamagedListsLoadWhatTheyHold) {
 
 TEST_F(AudioManager, AListThatCannotBeReadLeavesTheTablesAlone) {
     directory.Write("sounds.txt", "header\ntone.wav hit\n;\ntone.wav introb -1\n");
-    ASSERT_EQ(mkdir((directory.path() + "/folder.txt").c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(directory.path() + "/folder.txt"));
     cAudioManager audio;
     ASSERT_TRUE(audio.LoadSounds("sounds.txt"));
     EXPECT_FALSE(audio.LoadSounds("nowhere.txt"));
@@ -243,6 +244,9 @@ TEST_F(AudioManager, AListThatCannotBeReadLeavesTheTablesAlone) {
 }
 
 TEST_F(AudioManager, NoFileStaysOpenOnceTheManagerIsGone) {
+    if (!VAULTREACH_PROC_FDS) {
+        GTEST_SKIP() << "no /proc lists this process's open files";
+    }
     directory.Write("junk.wav", "not a sound at all");
     directory.Write("sounds.txt",
                     "header\ntone.wav hit\njunk.wav junk\nmissing.wav gone\n;\n"

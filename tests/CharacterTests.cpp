@@ -1,4 +1,5 @@
 // The character record: its blows, its condition display and its save file.
+// Linux only: its save cases use fork, rlimits and permission bits.
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 // case, and the damaged file must actually be used in that play: the monster whose picture it
 // is appears, the gnome is offered, both story pages are walked over, the weapon strikes, the
 // music is started.
+// Linux only: a FIFO and an unreadable file are among the damages.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

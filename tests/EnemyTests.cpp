@@ -227,11 +227,13 @@ TEST_F(EnemyTest, OgrePictureNameWithItsTrailingDotOpensOgreTxt) {
     EXPECT_EQ(bare.art.data, nullptr);
 }
 
+// Only where the system's file names are (Windows matches them in any case).
 TEST_F(EnemyTest, PictureNamesAreCaseSensitive) {
     directory.Remove("Skeleton.txt");
     directory.Write("skeleton.txt", "lower case\n");
     cSkeleton skeleton("Skeleton");
-    EXPECT_EQ(session.Take(), "File Skeleton.txt is not valid.\n");
+    EXPECT_EQ(session.Take(),
+              VAULTREACH_CASE_BLIND_NAMES ? "" : "File Skeleton.txt is not valid.\n");
 }
 
 }  // namespace

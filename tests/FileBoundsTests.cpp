@@ -46,7 +46,7 @@ TEST_F(DataFileBounds, TheWeaponTableIsBoundedInSizeRecordsAndLogLines) {
         cWeaponManager weapons;
         EXPECT_FALSE(weapons.LoadWeapons("Weapons.txt"));
         EXPECT_TRUE(weapons.weapons.empty());
-        EXPECT_EQ(directory.Read("WeaponsLog.txt"),
+        EXPECT_EQ(directory.ReadText("WeaponsLog.txt"),
                   "cWeaponManager: Failed to load Weapons.txt: larger than 1048576 bytes.\n");
     }
     {
@@ -59,7 +59,7 @@ TEST_F(DataFileBounds, TheWeaponTableIsBoundedInSizeRecordsAndLogLines) {
         EXPECT_TRUE(weapons.LoadWeapons("Weapons.txt"));
         EXPECT_EQ(weapons.weapons.size(), 10000u);
         EXPECT_EQ(weapons.weapons.count("W9999"), 0u);
-        EXPECT_EQ(directory.Read("WeaponsLog.txt"),
+        EXPECT_EQ(directory.ReadText("WeaponsLog.txt"),
                   "cWeaponManager: Stopped reading Weapons.txt after 10000 records.\n");
     }
     {
@@ -68,7 +68,7 @@ TEST_F(DataFileBounds, TheWeaponTableIsBoundedInSizeRecordsAndLogLines) {
         directory.Write("Weapons.txt", longName + " x 1\nAxe " + longNumber + " 1\n");
         cWeaponManager weapons;
         EXPECT_TRUE(weapons.LoadWeapons("Weapons.txt"));
-        const std::string log = directory.Read("WeaponsLog.txt");
+        const std::string log = directory.ReadText("WeaponsLog.txt");
         EXPECT_EQ(CountLines(log), 2u) << log;
         EXPECT_LT(log.size(), 400u) << "a log line quotes only the start of a record";
         EXPECT_NE(log.find(std::string(40, 'N') + "...:"), std::string::npos) << log;
@@ -81,7 +81,7 @@ TEST_F(DataFileBounds, TheSoundListIsBoundedAndEachSoundFileLoadsOnce) {
         MakeSparseFile(directory, "sounds.txt", 1024 * 1024 + 1);
         cAudioManager sounds;
         EXPECT_FALSE(sounds.LoadSounds("sounds.txt"));
-        EXPECT_EQ(directory.Read("AudioLog.txt"),
+        EXPECT_EQ(directory.ReadText("AudioLog.txt"),
                   "cAudioManager: Failed to load sounds.txt: larger than 1048576 bytes.\n");
     }
     {
@@ -99,7 +99,7 @@ TEST_F(DataFileBounds, TheSoundListIsBoundedAndEachSoundFileLoadsOnce) {
         EXPECT_EQ(sounds.effects.size(), 256u);
         EXPECT_TRUE(sounds.music.empty()) << "entries past the bound are not read";
         EXPECT_EQ(audio->loaded, std::vector<std::string>{"tone.wav"});
-        EXPECT_EQ(directory.Read("AudioLog.txt"),
+        EXPECT_EQ(directory.ReadText("AudioLog.txt"),
                   "cAudioManager: Stopped reading sounds.txt after 256 entries.\n");
     }
     {
@@ -115,7 +115,7 @@ TEST_F(DataFileBounds, TheSoundListIsBoundedAndEachSoundFileLoadsOnce) {
         EXPECT_EQ(sounds.effects.size(), 3u);
         EXPECT_EQ(sounds.music.size(), 3u);
         EXPECT_EQ(audio->loaded, (std::vector<std::string>{"big.wav", "big.wav", "bigger.wav"}));
-        EXPECT_EQ(directory.Read("AudioLog.txt"),
+        EXPECT_EQ(directory.ReadText("AudioLog.txt"),
                   "cAudioManager: Skipped effect bigger.wav: the effect files would pass 1048576 "
                   "bytes.\n");
     }
@@ -132,7 +132,7 @@ TEST_F(DataFileBounds, TheSoundListIsBoundedAndEachSoundFileLoadsOnce) {
         EXPECT_TRUE(sounds.LoadSounds("sounds.txt"));
         EXPECT_EQ(sounds.music.size(), 20u);
         EXPECT_EQ(audio->loaded.size(), 16u);
-        EXPECT_EQ(CountLines(directory.Read("AudioLog.txt")), 4u);
+        EXPECT_EQ(CountLines(directory.ReadText("AudioLog.txt")), 4u);
     }
 }
 

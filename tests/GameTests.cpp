@@ -1,4 +1,5 @@
 // Whole games, played in-process from scripted input, as a player meets them.
+// Linux only: its start-up cases put FIFOs, links and read-only files where the game writes.
 
 #include <gtest/gtest.h>
 

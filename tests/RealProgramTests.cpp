@@ -1,5 +1,6 @@
 // The real program in hostile surroundings: terminals and pipes, signals, closed and full
 // outputs, missing input, directories it may not write.
+// Linux only: it starts the program on pseudo-terminals and pipes and sends it POSIX signals.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <random>
 #include <set>
 #include <sstream>
@@ -65,7 +66,7 @@ class WeaponTable : public ::testing::Test {
         directory.Write("Weapons.txt", text);
         return manager.LoadWeapons("Weapons.txt");
     }
-    std::string Log() const { return directory.Read("WeaponsLog.txt"); }
+    std::string Log() const { return directory.ReadText("WeaponsLog.txt"); }
 
     cScratchDirectory directory;
     cWeaponManager manager;
@@ -163,7 +164,7 @@ TEST_F(WeaponTable, LayoutOfTheFileDoesNotMatter) {
         EXPECT_EQ(Names(table), (std::vector<std::string>{"Axe", "Sword"})) << c.what;
         ExpectWeapon(table, "Sword", 4, 4);
         ExpectWeapon(table, "Axe", 5, 2);
-        EXPECT_EQ(fresh.Read("WeaponsLog.txt"), "") << c.what;
+        EXPECT_EQ(fresh.ReadText("WeaponsLog.txt"), "") << c.what;
     }
 }
 
@@ -232,7 +233,7 @@ TEST_F(WeaponTable, AFailedLoadKeepsWhatTheTableHeld) {
 }
 
 TEST_F(WeaponTable, ADirectoryIsNotAWeaponFile) {
-    ASSERT_EQ(system(("mkdir '" + directory.path() + "/Arsenal'").c_str()), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(directory.path() + "/Arsenal"));
     EXPECT_FALSE(manager.LoadWeapons("Arsenal"));
     EXPECT_EQ(Log(), "cWeaponManager: Failed to load Arsenal.\n");
 }
@@ -270,7 +271,7 @@ TEST_F(WeaponTable, ABadRecordIsSkippedWithOneLogLineAndCostsNothingElse) {
         EXPECT_EQ(Names(table), (std::vector<std::string>{"Axe", "Sword"})) << c.what;
         ExpectWeapon(table, "Sword", 4, 4);
         ExpectWeapon(table, "Axe", 5, 2);
-        const std::vector<std::string> log = Lines(fresh.Read("WeaponsLog.txt"));
+        const std::vector<std::string> log = Lines(fresh.ReadText("WeaponsLog.txt"));
         ASSERT_EQ(log.size(), 1u) << c.what;
         EXPECT_EQ(log[0].rfind("cWeaponManager: ", 0), 0u) << log[0];
         EXPECT_NE(log[0].find("Bad"), std::string::npos) << log[0];
@@ -285,7 +286,7 @@ TEST_F(WeaponTable, ABadLastRecordWithoutALineEndIsSkipped) {
         fresh.Write("Weapons.txt", std::string("Sword 4 4\n") + ending);
         EXPECT_TRUE(table.LoadWeapons("Weapons.txt")) << ending;
         EXPECT_EQ(Names(table), (std::vector<std::string>{"Sword"})) << ending;
-        const std::vector<std::string> log = Lines(fresh.Read("WeaponsLog.txt"));
+        const std::vector<std::string> log = Lines(fresh.ReadText("WeaponsLog.txt"));
         ASSERT_EQ(log.size(), 1u) << ending;
         EXPECT_EQ(log[0].rfind("cWeaponManager: ", 0), 0u) << log[0];
         EXPECT_NE(log[0].find("Bad"), std::string::npos) << log[0];

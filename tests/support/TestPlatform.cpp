@@ -127,6 +127,24 @@ std::string cScratchDirectory::Read(const std::string& name) const {
     return text.str();
 }
 
+std::string cScratchDirectory::ReadText(const std::string& name) const {
+    const std::string bytes = Read(name);
+    if (!VAULTREACH_CRLF_TEXT) {
+        return bytes;
+    }
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            continue;
+        }
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) {
+            return bytes;
+        }
+        text += bytes[i];
+    }
+    return text;
+}
+
 bool cScratchDirectory::Exists(const std::string& name) const {
     std::error_code ignored;
     return std::filesystem::exists(m_path + "/" + name, ignored);

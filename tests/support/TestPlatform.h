@@ -92,6 +92,9 @@ class cScratchDirectory {
     const std::string& path() const { return m_path; }
     void Write(const std::string& name, const std::string& contents) const;
     std::string Read(const std::string& name) const;
+    // A text file the game wrote (a log, the save), with the system's line ends (CR LF on
+    // Windows) given back as '\n'. A file that mixes line ends is returned as it is.
+    std::string ReadText(const std::string& name) const;
     bool Exists(const std::string& name) const;
     void Remove(const std::string& name) const;
     // Copies every file of the game's data folder here.
@@ -122,7 +125,7 @@ struct cGameResult {
     std::shared_ptr<cAudioRecord> audio;
     std::uint32_t clockAtEnd = 0;
 
-    std::string File(const std::string& name) const { return directory->Read(name); }
+    std::string File(const std::string& name) const { return directory->ReadText(name); }
 };
 
 cGameResult RunGame(const cGameOptions& options);

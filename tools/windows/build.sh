@@ -45,7 +45,7 @@ fi
 # prepares it).
 cmake -S "$root" -B "$build/game" -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64-x86_64.cmake" \
   -DVAULTREACH_WINDOWS_DEPS="$build/deps" -DCMAKE_BUILD_TYPE=Release \
-  -DVAULTREACH_TESTS="${VAULTREACH_WINDOWS_TESTS:-OFF}" >/dev/null
+  -DVAULTREACH_TESTS="${VAULTREACH_WINDOWS_TESTS:-ON}" >/dev/null
 cmake --build "$build/game" -j "$(nproc)"
 
 # The release: vaultreach.exe beside its data files, in one folder a player unzips and starts
