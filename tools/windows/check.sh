@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The Windows build's proof, under Wine: the portable test suite through ctest, a scripted game
+# of the real vaultreach.exe (tools/windows/smoke.sh) and a game on a terminal
+# (tools/windows/tmux-check.sh). Each part is bounded in time; Wine's services are ended at
+# the end.
+# Usage: tools/windows/check.sh [BUILD_DIR]   (after tools/windows/build.sh)
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+build="$(cd "${1:-$root/build-windows}" && pwd)"
+. "$here/wine-env.sh" "$build"
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+status=0
+echo "== The test suite under Wine"
+(cd "$build/game" && timeout 900 ctest --output-on-failure -j "$(nproc)" --timeout 300) || status=1
+echo "== A scripted game of vaultreach.exe under Wine"
+timeout 400 "$here/smoke.sh" "$build" || status=1
+echo "== vaultreach.exe on a terminal"
+timeout 400 "$here/tmux-check.sh" "$build" || status=1
+exit "$status"
