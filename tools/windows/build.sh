@@ -27,7 +27,8 @@ if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sour
 fi
 
 missing=()
-for package in g++-mingw-w64-x86-64 wine64 wine dpkg-dev cmake make pkg-config googletest zip; do
+for package in g++-mingw-w64-x86-64 wine64 wine dpkg-dev cmake make pkg-config googletest zip \
+  unzip tmux; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$package")
   fi
