@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the real vaultreach.exe under Wine on a terminal (tmux on a socket of its own) and
 # checks what the player sees there: the title banner and the direction menu in the colours
-# of their console attributes, and "Vaultreach" as the caption. Wine's console turns the
+# of their console attributes, "Vaultreach" as the caption, and Ctrl-C at a prompt ending the
+# game with its save and exit status 0. Wine's console turns the
 # attributes into the terminal's own colour sequences, which tmux reports with capture-pane -e.
 # Usage: tools/windows/tmux-check.sh [BUILD_DIR]   (after tools/windows/build.sh)
 set -euo pipefail
@@ -78,6 +79,20 @@ echo "$(grep -F 'exit status:' end.screen)"
 [[ "$choice" == *'^[[93m'* || "$choice" == *'^[[33;1m'* || "$choice" == *'^[[1;33m'* ]] ||
   fail "the direction choices are not yellow"
 grep -qF 'exit status: 0' end.screen || fail "the exit status was not 0"
+
+# Ctrl-C while the game waits for the name ends it as the end of input does: saved, exit 0.
+tmux_ kill-session -t game
+rm -f log.txt Player.txt
+tmux_ -f /dev/null new-session -d -s game -x 100 -y 50 \
+  "wine vaultreach.exe; echo \"exit status: \$?\"; sleep 30"
+wait_for "What is your name?" 60 || fail "no name prompt for Ctrl-C"
+tmux_ send-keys -t game C-c
+wait_for "exit status:" 30 || fail "Ctrl-C did not end the game"
+tmux_ capture-pane -p -t game -S -100 >interrupted.screen
+echo "after Ctrl-C: $(grep -F 'exit status:' interrupted.screen); log ends \"$(tail -n 1 log.txt | tr -d '\r')\""
+grep -qF 'exit status: 0' interrupted.screen || fail "the exit status after Ctrl-C was not 0"
+[ "$(tail -n 1 log.txt | tr -d '\r')" = "Thanks for playing." ] || fail "the log after Ctrl-C is cut short"
+[ -f Player.txt ] || fail "no save after Ctrl-C"
 
 if [ "$failures" -ne 0 ]; then
   echo "tmux run: $failures failure(s); the screens are in $run/vaultreach/*.screen"
