@@ -54,8 +54,10 @@ int TimePauses(int count, int nominal) {
         const double limit =
             nominal + 1 + static_cast<double>(r % static_cast<unsigned>(jitter)) - jitter / 2;
         // The wait may end at the first tick past the limit: the tick is whole milliseconds of
-        // the monotonic clock, so that moment is a millisecond boundary.
-        const double allowed = std::floor(NowMs()) + limit + 1;
+        // the monotonic clock, so that moment is a millisecond boundary. A jitter that takes the
+        // limit below zero lets the pause end at once: it cannot end before it began.
+        const double began = NowMs();
+        const double allowed = std::max(began, std::floor(began) + limit + 1);
         Pause(nominal);
         overshoots.push_back(NowMs() - allowed);
     }
