@@ -11,6 +11,8 @@
 #include <streambuf>
 #include <string>
 
+#include "platform/OutputBuffer.h"
+
 namespace {
 
 volatile std::sig_atomic_t g_quitRequested = 0;
@@ -96,114 +98,16 @@ class cInputBuffer : public std::streambuf {
     std::string m_pending;
 };
 
-// Writes file descriptor 1. A failed write silences it for good and asks the game to finish.
-// On a terminal every flush (each line end) is written at once; anywhere else the text is kept
-// until the buffer fills or Drain is called (before input is read, before a pause, at exit), so
-// a reader sees the same bytes at the same moments of the game with a fraction of the writes.
-class cOutputBuffer : public std::streambuf {
-  public:
-    cOutputBuffer() { setp(m_buffer, m_buffer + sizeof m_buffer); }
-
-    void SetWritesEveryFlush(bool everyFlush) { m_writesEveryFlush = everyFlush; }
-
-    void SetLineEndWrap(const std::string& before, const std::string& after) {
-        m_beforeLineEnd = before;
-        m_afterLineEnd = after;
-    }
-
-    int Drain() {
-        const char* next = pbase();
-        const char* end = pptr();
-        if (next < end) {
-            TrackCursor(next, end);
-        }
-        std::string wrapped;
-        if (!m_beforeLineEnd.empty() || !m_afterLineEnd.empty()) {
-            for (; next < end; ++next) {
-                if (*next == '\n') {
-                    wrapped += m_beforeLineEnd + '\n' + m_afterLineEnd;
-                } else {
-                    wrapped += *next;
-                }
-            }
-            next = wrapped.data();
-            end = next + wrapped.size();
-        }
-        while (!m_failed && next < end) {
-            const ssize_t n = write(1, next, static_cast<std::size_t>(end - next));
-            if (n > 0) {
-                next += n;
-            } else if (n < 0 && errno == EINTR) {
-                continue;
-            } else {
-                m_failed = true;
-                g_quitRequested = 1;
-            }
-        }
-        setp(m_buffer, m_buffer + sizeof m_buffer);
-        return m_failed ? -1 : 0;
-    }
-
-    bool AtLineStart() const { return m_atLineStart; }
-    void SetAtLineStart() { m_atLineStart = true; }
-
+// Writes file descriptor 1.
+class cDescriptorOutput : public cOutputBuffer {
   protected:
-    int_type overflow(int_type ch) override {
-        if (Drain() != 0) {
-            return traits_type::eof();
+    long WriteSome(const char* bytes, std::size_t count) override {
+        const ssize_t n = write(1, bytes, count);
+        if (n > 0) {
+            return static_cast<long>(n);
         }
-        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(ch);
-            pbump(1);
-        }
-        return traits_type::not_eof(ch);
+        return n < 0 && errno == EINTR ? 0 : -1;
     }
-
-    int sync() override { return m_writesEveryFlush ? Drain() : (m_failed ? -1 : 0); }
-
-  private:
-    // Follows whether the cursor stands at the start of a line: text moves it, a line end or a
-    // carriage return brings it back, escape sequences leave it where it is.
-    void TrackCursor(const char* next, const char* end) {
-        for (; next < end; ++next) {
-            const unsigned char c = static_cast<unsigned char>(*next);
-            switch (m_escape) {
-                case eEscape::None:
-                    if (c == 0x1b) {
-                        m_escape = eEscape::Start;
-                    } else if (c == '\n' || c == '\r') {
-                        m_atLineStart = true;
-                    } else if (c >= 0x20) {
-                        m_atLineStart = false;
-                    }
-                    break;
-                case eEscape::Start:
-                    m_escape =
-                        c == '[' ? eEscape::Control : (c == ']' ? eEscape::Command : eEscape::None);
-                    break;
-                case eEscape::Control:
-                    if (c >= 0x40 && c <= 0x7e) {
-                        m_escape = eEscape::None;
-                    }
-                    break;
-                case eEscape::Command:
-                    if (c == 0x07 || c == '\\') {
-                        m_escape = eEscape::None;
-                    }
-                    break;
-            }
-        }
-    }
-
-    enum class eEscape { None, Start, Control, Command };
-
-    char m_buffer[8192];
-    std::string m_beforeLineEnd;
-    std::string m_afterLineEnd;
-    bool m_failed = false;
-    bool m_writesEveryFlush = true;
-    bool m_atLineStart = true;
-    eEscape m_escape = eEscape::None;
 };
 
 cInputBuffer* g_input = nullptr;
@@ -239,9 +143,10 @@ void InstallHandler(int signal, void (*handler)(int)) {
 
 void Sys_InstallStandardStreams() {
     static cInputBuffer input;
-    static cOutputBuffer output;
+    static cDescriptorOutput output;
     g_input = &input;
     g_output = &output;
+    Sys_UseOutputBuffer(&output);
     output.SetWritesEveryFlush(isatty(1) == 1);
     if (g_wakePipe[0] < 0 && pipe(g_wakePipe) == 0) {
         for (int fd : g_wakePipe) {
@@ -274,33 +179,6 @@ void Sys_ClearQuitRequest() {
     char drain[64];
     while (g_wakePipe[0] >= 0 && read(g_wakePipe[0], drain, sizeof drain) > 0) {
     }
-}
-
-void Sys_FlushOutput() {
-    if (g_output != nullptr && std::cout.rdbuf() == g_output) {
-        g_output->Drain();
-    } else {
-        std::cout.flush();
-    }
-}
-
-void Sys_SetLineEndWrap(const std::string& before, const std::string& after) {
-    Sys_FlushOutput();
-    if (g_output != nullptr) {
-        g_output->SetLineEndWrap(before, after);
-    }
-}
-
-bool Sys_OutputAtLineStart() {
-    if (g_output == nullptr || std::cout.rdbuf() != g_output) {
-        return true;
-    }
-    Sys_FlushOutput();
-    return g_output->AtLineStart();
-}
-
-bool Sys_InputClosed() {
-    return Sys_QuitRequested() || std::cin.eof() || std::cin.bad();
 }
 
 void Sys_UnreadInput(const std::string& bytes) {

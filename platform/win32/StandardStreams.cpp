@@ -18,6 +18,7 @@
 
 #include <windows.h>
 
+#include "platform/OutputBuffer.h"
 #include "platform/win32/QuitEvent.h"
 
 #include <atomic>
@@ -167,81 +168,16 @@ class cInputBuffer : public std::streambuf {
     bool m_ended = false;
 };
 
-// Writes the standard output handle. A failed write silences it for good and asks the game
-// to finish. On a console every flush (each line end) is written at once; anywhere else the
-// text is kept until the buffer fills or Drain is called.
-class cOutputBuffer : public std::streambuf {
-  public:
-    cOutputBuffer() { setp(m_buffer, m_buffer + sizeof m_buffer); }
-
-    void SetWritesEveryFlush(bool everyFlush) { m_writesEveryFlush = everyFlush; }
-
-    void SetLineEndWrap(const std::string& before, const std::string& after) {
-        m_beforeLineEnd = before;
-        m_afterLineEnd = after;
-    }
-
-    int Drain() {
-        const char* next = pbase();
-        const char* end = pptr();
-        if (next < end) {
-            // The Windows console takes its attributes by call, not by escape sequence, so
-            // the last byte written tells where the cursor stands.
-            const char last = end[-1];
-            m_atLineStart = last == '\n' || last == '\r';
-        }
-        std::string wrapped;
-        if (!m_beforeLineEnd.empty() || !m_afterLineEnd.empty()) {
-            for (; next < end; ++next) {
-                if (*next == '\n') {
-                    wrapped += m_beforeLineEnd + '\n' + m_afterLineEnd;
-                } else {
-                    wrapped += *next;
-                }
-            }
-            next = wrapped.data();
-            end = next + wrapped.size();
-        }
-        HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-        while (!m_failed && next < end) {
-            DWORD n = 0;
-            const BOOL ok = output != nullptr && output != INVALID_HANDLE_VALUE &&
-                            WriteFile(output, next, static_cast<DWORD>(end - next), &n, nullptr);
-            if (ok && n > 0) {
-                next += n;
-            } else {
-                m_failed = true;
-                RequestQuit();
-            }
-        }
-        setp(m_buffer, m_buffer + sizeof m_buffer);
-        return m_failed ? -1 : 0;
-    }
-
-    bool AtLineStart() const { return m_atLineStart; }
-    void SetAtLineStart() { m_atLineStart = true; }
-
+// Writes the standard output handle.
+class cHandleOutput : public cOutputBuffer {
   protected:
-    int_type overflow(int_type ch) override {
-        if (Drain() != 0) {
-            return traits_type::eof();
-        }
-        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(ch);
-            pbump(1);
-        }
-        return traits_type::not_eof(ch);
+    long WriteSome(const char* bytes, std::size_t count) override {
+        HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+        DWORD n = 0;
+        const BOOL ok = output != nullptr && output != INVALID_HANDLE_VALUE &&
+                        WriteFile(output, bytes, static_cast<DWORD>(count), &n, nullptr);
+        return ok && n > 0 ? static_cast<long>(n) : -1;
     }
-
-    int sync() override { return m_writesEveryFlush ? Drain() : (m_failed ? -1 : 0); }
-
-  private:
-    char m_buffer[8192];
-    bool m_failed = false;
-    bool m_writesEveryFlush = true;
-    bool m_atLineStart = true;
-    std::string m_beforeLineEnd;
-    std::string m_afterLineEnd;
 };
 
 cInputBuffer* g_input = nullptr;
@@ -268,9 +204,10 @@ void PutBackStandardStreams() {
 
 void Sys_InstallStandardStreams() {
     static cInputBuffer input;
-    static cOutputBuffer output;
+    static cHandleOutput output;
     g_input = &input;
     g_output = &output;
+    Sys_UseOutputBuffer(&output);
     output.SetWritesEveryFlush(IsConsole(GetStdHandle(STD_OUTPUT_HANDLE)));
     if (g_originalOutput == nullptr) {
         g_originalInput = std::cin.rdbuf(&input);
@@ -299,33 +236,6 @@ void Sys_RequestQuit() {
 void Sys_ClearQuitRequest() {
     g_quitRequested = false;
     ResetEvent(Sys_QuitEvent());
-}
-
-void Sys_FlushOutput() {
-    if (g_output != nullptr && std::cout.rdbuf() == g_output) {
-        g_output->Drain();
-    } else {
-        std::cout.flush();
-    }
-}
-
-void Sys_SetLineEndWrap(const std::string& before, const std::string& after) {
-    Sys_FlushOutput();
-    if (g_output != nullptr) {
-        g_output->SetLineEndWrap(before, after);
-    }
-}
-
-bool Sys_OutputAtLineStart() {
-    if (g_output == nullptr || std::cout.rdbuf() != g_output) {
-        return true;
-    }
-    Sys_FlushOutput();
-    return g_output->AtLineStart();
-}
-
-bool Sys_InputClosed() {
-    return Sys_QuitRequested() || std::cin.eof() || std::cin.bad();
 }
 
 void Sys_UnreadInput(const std::string& bytes) {
