@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/posix/FolderSync.h"
+
 namespace {
 
 constexpr mode_t kNewFileMode = 0666;
@@ -18,6 +20,15 @@ constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 bool MayReplace(const struct stat& existing, const std::string& path) {
     return (existing.st_mode & kWriteBits) != 0 &&
            faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+// The folder that holds path's name: what must reach the disk for a rename there to last.
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 bool WriteAll(int fd, const std::string& contents) {
@@ -137,6 +148,10 @@ eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& content
     }
     if (!ok) {
         std::remove(temporary.c_str());
+        return eFileReplace::NotWritten;
+    }
+    // Without this a power cut can undo the rename, and the save with it.
+    if (!Sys_SyncFolder(FolderOf(path))) {
         return eFileReplace::NotWritten;
     }
     return eFileReplace::Replaced;

@@ -1,0 +1,17 @@
+#include "platform/posix/FolderSync.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+bool Sys_SyncFolder(const std::string& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    // EINVAL: this file system cannot sync a folder; what it keeps is out of our hands.
+    const bool synced = fsync(fd) == 0 || errno == EINVAL;
+    close(fd);
+    return synced;
+}

@@ -1,0 +1,78 @@
+// The save survives a power cut: after the new save is renamed into place, the folder that
+// holds it is synced, and a sync that fails is a failed save.
+// Linux only: it runs the real program under strace and with a preloaded failing sync.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "platform/posix/FolderSync.h"
+#include "support/Process.h"
+#include "support/TestPlatform.h"
+
+namespace {
+
+TEST(FolderSync, SyncsAFolderAndFailsForAnythingElse) {
+    cScratchDirectory directory;
+    directory.Write("file.txt", "x");
+    EXPECT_TRUE(Sys_SyncFolder(directory.path()));
+    EXPECT_TRUE(Sys_SyncFolder("."));
+    EXPECT_FALSE(Sys_SyncFolder(directory.path() + "/file.txt"));
+    EXPECT_FALSE(Sys_SyncFolder(directory.path() + "/missing"));
+    EXPECT_FALSE(Sys_SyncFolder(""));
+}
+
+// The game's system calls that matter to a save, as strace writes them (-y names each file
+// descriptor's file): the rename of the new save over the old, then the folder's sync.
+TEST(FolderSync, TheSaveFolderIsSyncedAfterTheRename) {
+    if (system("command -v strace >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "strace is not installed";
+    }
+    cScratchDirectory directory;
+    directory.CopyGameData();
+    const std::string trace = directory.path() + "/trace.txt";
+    cProcessOptions options;
+    options.directory = directory.path();
+    options.input = "Ann\ns\nq\n";
+    options.wrapper = {"strace", "-qq", "-y", "-e", "trace=fsync,rename,renameat,renameat2",
+                       "-o",     trace};
+    cProcess game(options);
+    ASSERT_EQ(game.Wait(20000), 0) << game.output();
+    char* real = realpath(directory.path().c_str(), nullptr);
+    ASSERT_NE(real, nullptr);
+    const std::string folder = std::string("<") + real + ">) = 0";
+    free(real);
+
+    std::ifstream file(trace);
+    std::string line;
+    std::string calls;
+    bool renamed = false;
+    bool synced = false;
+    while (std::getline(file, line)) {
+        calls += line + "\n";
+        renamed = renamed || line.find("\"Player.txt.tmp\", ") != std::string::npos;
+        synced = synced || (renamed && line.rfind("fsync(", 0) == 0 &&
+                            line.find(folder) != std::string::npos);
+    }
+    EXPECT_TRUE(renamed) << calls;
+    EXPECT_TRUE(synced) << "the folder is not synced after the rename:\n" << calls;
+}
+
+TEST(FolderSync, AFailedFolderSyncFailsTheSave) {
+    cScratchDirectory directory;
+    directory.CopyGameData();
+    cProcessOptions options;
+    options.directory = directory.path();
+    options.input = "Ann\ns\nq\n";
+    options.environment = {{"LD_PRELOAD", std::string(VAULTREACH_PRELOAD_CLOCK) + ":" +
+                                              VAULTREACH_PRELOAD_FAILING_FOLDER_SYNC}};
+    cProcess game(options);
+    EXPECT_EQ(game.Wait(20000), 1) << "the player must be told the save may not last";
+    EXPECT_NE(game.output().find("Failed to write Player.txt\n"), std::string::npos);
+    EXPECT_FALSE(directory.Exists("Player.txt.tmp"));
+}
+
+}  // namespace
