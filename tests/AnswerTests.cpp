@@ -14,12 +14,17 @@
 namespace {
 
 struct cAnswerCase {
+    const char* name;
     const char* input;
     eAnswerCase answerCase;
     eRestOfLine rest;
     std::optional<char> first;
     std::optional<char> second;  // the next answer read the same way
 };
+
+void PrintTo(const cAnswerCase& example, std::ostream* out) {
+    *out << example.name;
+}
 
 class ReadAnswerTest : public testing::TestWithParam<cAnswerCase> {};
 
@@ -32,16 +37,21 @@ TEST_P(ReadAnswerTest, ReadsOneCharacterAndLeavesTheRightRest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, ReadAnswerTest,
-    testing::Values(
-        cAnswerCase{"  Yes\nn\n", eAnswerCase::Lower, eRestOfLine::Kept, 'y', 'e'},
-        cAnswerCase{"Yes\nN\n", eAnswerCase::Lower, eRestOfLine::Discarded, 'y', 'n'},
-        cAnswerCase{"Sword\n", eAnswerCase::AsTyped, eRestOfLine::Kept, 'S', 'w'},
-        cAnswerCase{"\n \t\nA", eAnswerCase::AsTyped, eRestOfLine::Discarded, 'A', std::nullopt},
-        cAnswerCase{"", eAnswerCase::Lower, eRestOfLine::Kept, std::nullopt, std::nullopt},
-        cAnswerCase{" \n\n", eAnswerCase::Lower, eRestOfLine::Discarded, std::nullopt,
-                    std::nullopt},
-        cAnswerCase{"\xC9tage\n", eAnswerCase::Lower, eRestOfLine::Discarded, '\xC9',
-                    std::nullopt}));
+    testing::Values(cAnswerCase{"LowerKeepsTheRest", "  Yes\nn\n", eAnswerCase::Lower,
+                                eRestOfLine::Kept, 'y', 'e'},
+                    cAnswerCase{"LowerDiscardsTheRest", "Yes\nN\n", eAnswerCase::Lower,
+                                eRestOfLine::Discarded, 'y', 'n'},
+                    cAnswerCase{"AsTypedKeepsTheRest", "Sword\n", eAnswerCase::AsTyped,
+                                eRestOfLine::Kept, 'S', 'w'},
+                    cAnswerCase{"BlankLinesSkipped", "\n \t\nA", eAnswerCase::AsTyped,
+                                eRestOfLine::Discarded, 'A', std::nullopt},
+                    cAnswerCase{"EmptyInput", "", eAnswerCase::Lower, eRestOfLine::Kept,
+                                std::nullopt, std::nullopt},
+                    cAnswerCase{"OnlyBlanks", " \n\n", eAnswerCase::Lower, eRestOfLine::Discarded,
+                                std::nullopt, std::nullopt},
+                    cAnswerCase{"NonAsciiByte", "\xC9tage\n", eAnswerCase::Lower,
+                                eRestOfLine::Discarded, '\xC9', std::nullopt}),
+    [](const testing::TestParamInfo<cAnswerCase>& info) { return info.param.name; });
 
 TEST(ReadAnswer, AQuitRequestIsNoAnswerEvenWithInputLeft) {
     cSession session("a\nb\n");
@@ -56,11 +66,16 @@ TEST(ReadAnswer, ATypedNulByteIsAnAnswer) {
 }
 
 struct cNumberCase {
+    const char* name;
     const char* input;
     eNumberAnswer answer;
     long long number;  // when it is one
     eNumberAnswer next;
 };
+
+void PrintTo(const cNumberCase& example, std::ostream* out) {
+    *out << example.name;
+}
 
 class ReadNumberAnswerTest : public testing::TestWithParam<cNumberCase> {};
 
@@ -78,13 +93,17 @@ TEST_P(ReadNumberAnswerTest, TellsANumberFromGarbageAndFromNoAnswer) {
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, ReadNumberAnswerTest,
-    testing::Values(cNumberCase{" 12 7\n", eNumberAnswer::Number, 12, eNumberAnswer::Number},
-                    cNumberCase{"one\n2\n", eNumberAnswer::NotANumber, 0, eNumberAnswer::Number},
-                    cNumberCase{"99999999999999999999\n", eNumberAnswer::Number,
+    testing::Values(cNumberCase{"TwoNumbersOnALine", " 12 7\n", eNumberAnswer::Number, 12,
+                                eNumberAnswer::Number},
+                    cNumberCase{"WordThenNumber", "one\n2\n", eNumberAnswer::NotANumber, 0,
+                                eNumberAnswer::Number},
+                    cNumberCase{"HugeIsTheLargest", "99999999999999999999\n", eNumberAnswer::Number,
                                 std::numeric_limits<long long>::max(), eNumberAnswer::None},
-                    cNumberCase{"-99999999999999999999\n", eNumberAnswer::Number,
-                                std::numeric_limits<long long>::min(), eNumberAnswer::None},
-                    cNumberCase{"x", eNumberAnswer::None, 0, eNumberAnswer::None},
-                    cNumberCase{"", eNumberAnswer::None, 0, eNumberAnswer::None}));
+                    cNumberCase{"HugeNegativeIsTheSmallest", "-99999999999999999999\n",
+                                eNumberAnswer::Number, std::numeric_limits<long long>::min(),
+                                eNumberAnswer::None},
+                    cNumberCase{"LetterAtTheEnd", "x", eNumberAnswer::None, 0, eNumberAnswer::None},
+                    cNumberCase{"EmptyInput", "", eNumberAnswer::None, 0, eNumberAnswer::None}),
+    [](const testing::TestParamInfo<cNumberCase>& info) { return info.param.name; });
 
 }  // namespace

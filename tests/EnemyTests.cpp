@@ -136,7 +136,10 @@ TEST_P(EnemyKindTest, EncounterRollPicksTheKindByTheSecondDraw) {
     ExpectDrawsSince(seed, 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(EnemyAllTen, EnemyKindTest, ::testing::Range(0, 10));
+INSTANTIATE_TEST_SUITE_P(EnemyAllTen, EnemyKindTest, ::testing::Range(0, 10),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(kKinds[info.param].name);
+                         });
 
 TEST_F(EnemyTest, ArmedMonstersEachCarryTheirOwnWeapon) {
     cSkeleton first("Skeleton");

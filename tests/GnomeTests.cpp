@@ -202,7 +202,10 @@ INSTANTIATE_TEST_SUITE_P(
         cSpeech{17,
                 "Hey Buddy.  Looks like you need some help.\nLet me cast a spell that will help "
                 "you.\nOHMMMMMMMMMMMMMMMMM.\nOHMMMMMMMMMMMMMMMMM.\nOHMMMMMMMMMMMMMMMMM.\n"
-                "It has been done.\n"}));
+                "It has been done.\n"}),
+    [](const ::testing::TestParamInfo<cSpeech>& info) {
+        return "Choice" + std::to_string(info.param.choice);
+    });
 
 TEST_F(GnomeTest, ConfessionReadsTheSameFromBothOfItsChoices) {
     cGnomeOfAntithesis gnome(&player);

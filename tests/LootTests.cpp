@@ -61,6 +61,12 @@ void PrintTo(const cLootCase& c, std::ostream* out) {
     *out << "luck " << c.luck << " roll " << c.roll;
 }
 
+std::string LootCaseName(const ::testing::TestParamInfo<cLootCase>& info) {
+    const cLootCase& c = info.param;
+    return (c.luck < 0 ? "LuckMinus" : "Luck") + std::to_string(c.luck < 0 ? -c.luck : c.luck) +
+           "Roll" + std::to_string(c.roll);
+}
+
 class LootTableTest : public LootTest, public ::testing::WithParamInterface<cLootCase> {};
 
 TEST_P(LootTableTest, RollAgainstLuckDecidesTheFood) {
@@ -89,13 +95,16 @@ INSTANTIATE_TEST_SUITE_P(LootWithLuck25, LootTableTest,
                                            cLootCase{25, 20, "Meat"}, cLootCase{25, 16, "Meat"},
                                            cLootCase{25, 15, "Bread"}, cLootCase{25, 6, "Bread"},
                                            cLootCase{25, 5, ""}, cLootCase{25, 1, ""},
-                                           cLootCase{25, 26, ""}, cLootCase{25, 100, ""}));
+                                           cLootCase{25, 26, ""}, cLootCase{25, 100, ""}),
+                         LootCaseName);
 INSTANTIATE_TEST_SUITE_P(LootWithLuck3, LootTableTest,
                          ::testing::Values(cLootCase{3, 1, "Bacon"}, cLootCase{3, 3, "Bacon"},
-                                           cLootCase{3, 4, ""}, cLootCase{3, 100, ""}));
+                                           cLootCase{3, 4, ""}, cLootCase{3, 100, ""}),
+                         LootCaseName);
 INSTANTIATE_TEST_SUITE_P(LootWithoutLuck, LootTableTest,
                          ::testing::Values(cLootCase{0, 1, ""}, cLootCase{0, 50, ""},
-                                           cLootCase{-5, 1, ""}));
+                                           cLootCase{-5, 1, ""}),
+                         LootCaseName);
 
 TEST_F(LootTest, BaconIsAnnouncedAfterTwoLineBreaks) {
     Kill(25, "n\n");

@@ -99,6 +99,10 @@ struct cTerminalCase {
     const char* movementChoices;
 };
 
+void PrintTo(const cTerminalCase& terminal, std::ostream* out) {
+    *out << terminal.name;
+}
+
 class TerminalColours : public RealProgram, public ::testing::WithParamInterface<cTerminalCase> {};
 
 TEST_P(TerminalColours, FollowTheBackgroundAndKeepTheKeysTypedMeanwhile) {

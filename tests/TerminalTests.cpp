@@ -20,6 +20,10 @@ struct cReplyCase {
     int red;  // -1: no background
 };
 
+void PrintTo(const cReplyCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class TerminalReplies : public ::testing::TestWithParam<cReplyCase> {};
 
 // Every way of cutting the bytes into two chunks gives the same result.
