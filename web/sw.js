@@ -1,0 +1,58 @@
+// Keeps the game playable without the network. On its first visit the page registers this
+// worker, which stores the page, the game's wasm, its JavaScript and its data in a cache named
+// after the release. Requests are answered from that cache first; anything else the game
+// fetches (the music) is stored as it passes.
+//
+// A new release has a new name (the build puts a hash of the site's files in place of
+// __VAULTREACH_RELEASE__), so its worker is a new worker: it fills a cache of its own from the
+// server, revalidating every file so none comes from an older release held in the HTTP cache,
+// and takes over only when no page of the old release is open. It then deletes every older
+// cache, so a page never mixes old and new files.
+'use strict';
+
+const kRelease = '__VAULTREACH_RELEASE__';
+const kCache = 'vaultreach-' + kRelease;
+const kFiles = [
+  './',
+  'index.html',
+  'style.css',
+  'vaultreach-page.js',
+  'vaultreach.js',
+  'vaultreach.wasm',
+  'vaultreach.data',
+  'manifest.webmanifest',
+  'icon.svg',
+  'icon-192.png',
+  'icon-512.png',
+];
+
+self.addEventListener('install', (event) => {
+  event.waitUntil(
+    caches.open(kCache).then((cache) =>
+      cache.addAll(kFiles.map((file) => new Request(file, { cache: 'no-cache' })))));
+});
+
+self.addEventListener('activate', (event) => {
+  event.waitUntil(
+    caches.keys()
+      .then((names) => Promise.all(names
+        .filter((name) => name.startsWith('vaultreach-') && name !== kCache)
+        .map((name) => caches.delete(name))))
+      .then(() => self.clients.claim()));
+});
+
+self.addEventListener('fetch', (event) => {
+  const request = event.request;
+  if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
+  event.respondWith(
+    caches.open(kCache).then((cache) =>
+      cache.match(request, { ignoreSearch: true }).then((stored) => {
+        if (stored) return stored;
+        return fetch(request).then((response) => {
+          if (response.ok && response.status === 200 && !request.headers.has('range')) {
+            cache.put(request, response.clone());
+          }
+          return response;
+        });
+      })));
+});

@@ -1,0 +1,441 @@
+// The page around the game: it turns what the game writes into a document and hands the
+// player's answers to it.
+//
+// Rules:
+//  - The story is a transcript of text. A colour change starts a span with one class per
+//    console attribute (c4 ... c15, c128); 7 is the page's own colour. No escape sequences.
+//  - Text reaches the transcript a line at a time. A line not yet ended is shown at once but
+//    hidden from screen readers, and is added for real when the game waits for an answer or
+//    after a short quiet spell; so the live region ("log", polite) receives each passage once.
+//  - The decorative pictures (the title banner, the monsters, the gnome) stay in the transcript
+//    as text, inside an element with role "img" and a short name that screen readers read
+//    instead. The banner and the gnome are known by their colours (128 and 9); a monster by
+//    its lines matching one of the picture files the game can show.
+//  - The typed answer is echoed into the transcript when it is sent, as a terminal echoes it,
+//    but hidden from screen readers: the input line has already spoken it.
+//  - The shake moves the transcript with a CSS transform; never when the system asks for
+//    reduced motion.
+//  - Quit and Ctrl-C end the game as "q" does; Ctrl-D ends the input; leaving the page quits
+//    (the game saves). Typing during a pause queues the line, as a terminal does.
+'use strict';
+
+(function () {
+  const kPartialDelayMs = 60;
+  const kPictureNames = {
+    'Skeleton.txt': 'A skeleton',
+    'Ogre.txt': 'An ogre',
+    'snake.txt': 'A snake',
+    'demon.txt': 'A demon',
+    'bat.txt': 'A bat',
+    'sloth.txt': 'A sloth',
+    'phoenix.txt': 'A phoenix',
+    'troll.txt': 'A troll',
+    'rat.txt': 'A rat',
+    'jelly.txt': 'A jelly',
+    'gnomeofantithesis.txt': 'The Gnome of Antithesis',
+  };
+  const kColourPictures = { 128: 'The title, Vaultreach, in large letters', 9: 'The Gnome of Antithesis' };
+
+  const transcript = document.getElementById('transcript');
+  const form = document.getElementById('answer-form');
+  const input = document.getElementById('answer');
+  const send = document.getElementById('send');
+  const status = document.getElementById('status');
+  const soundButton = document.getElementById('sound');
+  const quitButton = document.getElementById('quit');
+  const filesToggle = document.getElementById('files-toggle');
+  const filesPanel = document.getElementById('files');
+  const filesList = document.getElementById('files-list');
+  const reducedMotion = window.matchMedia('(prefers-reduced-motion: reduce)');
+
+  let vr = null; // the game's interface, once its runtime is up
+  let colour = 7;
+  let pending = []; // [{colour, text}] of the line not yet ended
+  let lineStarted = false; // part of the current line is already in the transcript
+  let picture = null; // the open picture: {element, art, lines, next, colour}
+  let pictures = []; // [{label, lines}] of the files the game can show
+  let running = true;
+  let gestured = false;
+  const earlyLines = []; // typed before the game was ready
+  let partialTimer = 0;
+  let scrollQueued = false;
+  let fileUrls = [];
+
+  const pendingNode = document.createElement('span');
+  pendingNode.setAttribute('aria-hidden', 'true');
+  transcript.appendChild(pendingNode);
+
+  function say(text) {
+    status.textContent = text;
+  }
+  say('Loading the game\u2026');
+
+  function scrollToEnd() {
+    if (scrollQueued) return;
+    scrollQueued = true;
+    requestAnimationFrame(() => {
+      scrollQueued = false;
+      transcript.scrollTop = transcript.scrollHeight;
+    });
+  }
+
+  function styled(text, attribute) {
+    if (attribute === 7) return document.createTextNode(text);
+    const span = document.createElement('span');
+    span.className = 'c' + attribute;
+    span.textContent = text;
+    return span;
+  }
+
+  function append(node) {
+    transcript.insertBefore(node, pendingNode);
+  }
+
+  function appendSegments(segments) {
+    const fragment = document.createDocumentFragment();
+    for (const segment of segments) {
+      if (segment.text) fragment.appendChild(styled(segment.text, segment.colour));
+    }
+    if (fragment.childNodes.length) append(fragment);
+  }
+
+  function closePicture() {
+    picture = null;
+  }
+
+  function openPicture(label, lines, pictureColour) {
+    const element = document.createElement('div');
+    element.className = 'picture';
+    element.setAttribute('role', 'img');
+    element.setAttribute('aria-label', label);
+    const art = document.createElement('span');
+    art.setAttribute('aria-hidden', 'true');
+    element.appendChild(art);
+    append(element);
+    picture = { element, art, lines, next: 0, colour: pictureColour };
+  }
+
+  function addToPicture(segments) {
+    for (const segment of segments) {
+      if (segment.text) picture.art.appendChild(styled(segment.text, segment.colour));
+    }
+    picture.next += 1;
+  }
+
+  function plain(segments) {
+    return segments.map((s) => s.text).join('').replace(/\r?\n$/, '').replace(/\r$/, '');
+  }
+
+  // The one colour of a line's visible text, or 0 when it has several.
+  function lineColour(segments) {
+    let found = 0;
+    for (const segment of segments) {
+      if (segment.text.replace(/[\r\n]/g, '') === '') continue;
+      if (found && found !== segment.colour) return 0;
+      found = segment.colour;
+    }
+    return found;
+  }
+
+  function takeLine(segments) {
+    const wasStarted = lineStarted;
+    lineStarted = false;
+    const text = plain(segments);
+    const uniform = lineColour(segments);
+    if (!wasStarted && kColourPictures[uniform]) {
+      if (!picture || picture.colour !== uniform) openPicture(kColourPictures[uniform], null, uniform);
+      addToPicture(segments);
+      return;
+    }
+    if (picture && picture.lines && picture.next < picture.lines.length &&
+        picture.lines[picture.next] === text) {
+      addToPicture(segments);
+      if (picture.next === picture.lines.length) closePicture();
+      return;
+    }
+    closePicture();
+    if (!wasStarted && text.trim() !== '') {
+      for (const candidate of pictures) {
+        if (candidate.lines[candidate.first] === text) {
+          openPicture(candidate.label, candidate.lines, 0);
+          picture.next = candidate.first;
+          addToPicture(segments);
+          return;
+        }
+      }
+    }
+    appendSegments(segments);
+  }
+
+  function showPending() {
+    pendingNode.textContent = '';
+    for (const segment of pending) {
+      if (segment.text) pendingNode.appendChild(styled(segment.text, segment.colour));
+    }
+  }
+
+  // Puts the unended line into the transcript for real (a prompt, or text before a pause).
+  function commitPartial() {
+    clearTimeout(partialTimer);
+    partialTimer = 0;
+    if (!pending.length) return;
+    closePicture();
+    appendSegments(pending);
+    pending = [];
+    lineStarted = true;
+    showPending();
+    scrollToEnd();
+  }
+
+  function write(text) {
+    if (status.textContent) say('');
+    let rest = String(text);
+    while (rest.length) {
+      const end = rest.indexOf('\n');
+      const piece = end < 0 ? rest : rest.slice(0, end + 1);
+      rest = end < 0 ? '' : rest.slice(end + 1);
+      const last = pending[pending.length - 1];
+      if (last && last.colour === colour) last.text += piece;
+      else pending.push({ colour, text: piece });
+      if (end >= 0) {
+        const line = pending;
+        pending = [];
+        takeLine(line);
+      }
+    }
+    showPending();
+    scrollToEnd();
+    clearTimeout(partialTimer);
+    partialTimer = pending.length ? setTimeout(commitPartial, kPartialDelayMs) : 0;
+  }
+
+  function echo(line) {
+    commitPartial();
+    closePicture();
+    const span = document.createElement('span');
+    span.className = 'echo';
+    span.setAttribute('aria-hidden', 'true');
+    span.textContent = line + '\n';
+    append(span);
+    lineStarted = false;
+    scrollToEnd();
+  }
+
+  function shake(dx, dy) {
+    if (reducedMotion.matches) return;
+    if (dx || dy) {
+      transcript.classList.add('shaking');
+      transcript.style.transform = 'translate(' + dx + 'px, ' + dy + 'px)';
+    } else {
+      transcript.style.transform = '';
+      transcript.classList.remove('shaking');
+    }
+  }
+
+  function ended(code) {
+    commitPartial();
+    closePicture();
+    running = false;
+    shake(0, 0);
+    form.classList.add('ended');
+    input.disabled = true;
+    send.textContent = 'Play again';
+    quitButton.disabled = true;
+    say(code === 0 ? 'The game has ended.' : 'The game has ended with an error; see log.txt in your files.');
+    if (document.activeElement === input || document.activeElement === document.body) send.focus();
+  }
+
+  function refreshFiles() {
+    if (filesPanel.hidden) return;
+    for (const url of fileUrls) URL.revokeObjectURL(url);
+    fileUrls = [];
+    filesList.textContent = '';
+    const files = vr && vr.files ? vr.files() : [];
+    if (!files.length) {
+      const item = document.createElement('li');
+      item.textContent = vr ? 'No files yet.' : 'The game is still loading.';
+      filesList.appendChild(item);
+      return;
+    }
+    for (const file of files) {
+      const url = URL.createObjectURL(new Blob([file.bytes], { type: 'text/plain' }));
+      fileUrls.push(url);
+      const item = document.createElement('li');
+      const link = document.createElement('a');
+      link.href = url;
+      link.download = file.name;
+      link.textContent = file.name;
+      item.appendChild(link);
+      item.appendChild(document.createTextNode(' (' + file.bytes.length + ' bytes)'));
+      filesList.appendChild(item);
+    }
+  }
+
+  function loadPictures() {
+    let found = [];
+    try {
+      if (vr.pictures) {
+        found = vr.pictures();
+      } else if (window.Module.FS) {
+        for (const name of Object.keys(kPictureNames)) {
+          try {
+            found.push({ name, text: window.Module.FS.readFile(name, { encoding: 'utf8' }) });
+          } catch (missing) {
+            // a picture the data does not hold is never shown
+          }
+        }
+      }
+    } catch (error) {
+      found = [];
+    }
+    pictures = [];
+    for (const file of found) {
+      const label = kPictureNames[file.name];
+      if (!label || !file.text) continue;
+      const lines = file.text.split('\n').map((line) => line.replace(/\r$/, ''));
+      if (lines[lines.length - 1] === '') lines.pop();
+      const first = lines.findIndex((line) => line.trim() !== '');
+      if (first >= 0) pictures.push({ label, lines, first });
+    }
+  }
+
+  function sendLine(line) {
+    echo(line);
+    if (vr) vr.sendLine(line);
+    else earlyLines.push(line);
+  }
+
+  function gesture() {
+    if (gestured) return;
+    gestured = true;
+    if (vr && vr.userGesture) vr.userGesture();
+  }
+
+  function setSound(on) {
+    soundButton.setAttribute('aria-pressed', on ? 'true' : 'false');
+    try {
+      localStorage.setItem('vaultreach-sound', on ? 'on' : 'off');
+    } catch (unavailable) {
+      // the choice then lasts for this visit only
+    }
+    if (vr && vr.setSound) vr.setSound(on);
+  }
+
+  function soundWanted() {
+    try {
+      return localStorage.getItem('vaultreach-sound') !== 'off';
+    } catch (unavailable) {
+      return true;
+    }
+  }
+
+  function quit() {
+    if (vr && running) vr.quit();
+  }
+
+  function ready() {
+    if (!window.Module.vr) {
+      if (window.Module.vrReady) window.Module.vrReady.then(ready);
+      return;
+    }
+    if (vr) return;
+    vr = window.Module.vr;
+    loadPictures();
+    if (vr.setSound) vr.setSound(soundWanted());
+    if (gestured && vr.userGesture) vr.userGesture();
+    for (const line of earlyLines.splice(0)) vr.sendLine(line);
+    refreshFiles();
+  }
+
+  form.addEventListener('submit', (event) => {
+    event.preventDefault();
+    if (!running) {
+      window.location.reload();
+      return;
+    }
+    const line = input.value;
+    input.value = '';
+    sendLine(line);
+    input.focus();
+  });
+
+  document.addEventListener('keydown', gesture, true);
+  document.addEventListener('pointerdown', gesture, true);
+
+  document.addEventListener('keydown', (event) => {
+    if (!event.ctrlKey || event.altKey || event.metaKey || !running) return;
+    const key = event.key.toLowerCase();
+    if (key === 'c') {
+      // Ctrl-C copies when something is selected, and otherwise interrupts, as in a terminal.
+      const selected = String(window.getSelection()) !== '' ||
+        (document.activeElement === input && input.selectionStart !== input.selectionEnd);
+      if (selected) return;
+      event.preventDefault();
+      quit();
+    } else if (key === 'd' && document.activeElement === input) {
+      event.preventDefault();
+      commitPartial();
+      if (vr) vr.endInput();
+    }
+  });
+
+  soundButton.addEventListener('click', () => {
+    setSound(soundButton.getAttribute('aria-pressed') !== 'true');
+  });
+  soundButton.setAttribute('aria-pressed', soundWanted() ? 'true' : 'false');
+
+  quitButton.addEventListener('click', () => {
+    quit();
+    input.focus();
+  });
+
+  filesToggle.addEventListener('click', () => {
+    const open = filesPanel.hidden;
+    filesPanel.hidden = !open;
+    filesToggle.setAttribute('aria-expanded', open ? 'true' : 'false');
+    refreshFiles();
+  });
+
+  window.addEventListener('pagehide', quit);
+
+  window.addEventListener('error', () => {
+    if (running && !vr) say('The game could not start in this browser.');
+  });
+
+  const previousInitialized = window.Module && window.Module.onRuntimeInitialized;
+  window.Module = Object.assign(window.Module || {}, {
+    host: {
+      write,
+      setColour(attribute) {
+        colour = Number(attribute) || 7;
+      },
+      setTitle(text) {
+        document.title = text;
+      },
+      moveWindow: shake,
+      waiting(isWaiting) {
+        if (isWaiting) commitPartial();
+        form.dataset.waiting = isWaiting ? 'yes' : 'no';
+      },
+      exited: ended,
+      filesChanged: refreshFiles,
+      audioStatus(text) {
+        if (text) say(text);
+      },
+    },
+    onRuntimeInitialized() {
+      if (previousInitialized) previousInitialized();
+      ready();
+    },
+  });
+
+  if ('serviceWorker' in navigator && window.isSecureContext) {
+    window.addEventListener('load', () => {
+      navigator.serviceWorker.register('sw.js').catch(() => {
+        // without a worker the game still plays; it just needs the network next time
+      });
+    });
+  }
+
+  input.focus();
+})();
