@@ -1,0 +1,157 @@
+// The page for everyone: axe-core, the accessibility tree a screen reader reads, reduced
+// motion, and a phone's viewport.
+import { AxePuppeteer } from '@axe-core/puppeteer';
+import { answer, assert, nativeInput, preparePage, record, waitForPrompt, waitForText } from './lib.mjs';
+
+async function axe(page, where) {
+  const result = await new AxePuppeteer(page).analyze();
+  return result.violations.map((v) => `${where}: ${v.id} (${v.nodes.length}) ${v.help}`);
+}
+
+function walk(node, visit, inside = []) {
+  visit(node, inside);
+  for (const child of node.children || []) walk(child, visit, [...inside, node]);
+}
+
+// The text a screen reader is given for the live region: its static text, in order.
+function logText(tree) {
+  let log = null;
+  walk(tree, (node) => { if (node.role === 'log' && !log) log = node; });
+  if (!log) return null;
+  const parts = [];
+  walk(log, (node, inside) => {
+    if (node.role === 'StaticText' && !inside.some((n) => n.role === 'image' || n.role === 'img')) {
+      parts.push(node.name);
+    }
+    if (node.role === 'image' || node.role === 'img') parts.push(`[${node.name}]`);
+  });
+  return parts.join('');
+}
+
+function count(haystack, needle) {
+  return haystack.split(needle).length - 1;
+}
+
+const inFight = (text) => text.includes('What do you want to do?');
+
+export const checks = {
+  async 'axe-core: no violations at the title, a prompt, a fight, the files, light and dark'({ browser, url }) {
+    const problems = [];
+    for (const scheme of ['light', 'dark']) {
+      const context = await browser.createBrowserContext();
+      const page = await preparePage(context, { media: [{ name: 'prefers-color-scheme', value: scheme }] });
+      await page.goto(url);
+      await waitForPrompt(page, 1);
+      problems.push(...await axe(page, `${scheme} title`));
+      await answer(page, nativeInput.slice(0, 2));
+      await waitForPrompt(page, 3);
+      problems.push(...await axe(page, `${scheme} prompt`));
+      let sent = 2;
+      while (!inFight((await record(page)).text) && sent < nativeInput.length - 2) {
+        await answer(page, [nativeInput[sent]], { from: sent });
+        sent += 1;
+      }
+      await waitForPrompt(page, sent + 1);
+      assert(inFight((await record(page)).text), 'the scripted game never reached a fight');
+      problems.push(...await axe(page, `${scheme} fight`));
+      await page.click('#files-toggle');
+      problems.push(...await axe(page, `${scheme} files panel`));
+      await context.close();
+    }
+    assert(problems.length === 0, problems.join('\n'));
+  },
+
+  async 'accessibility tree: each passage once, the echo not again, pictures named, controls named'({ browser, url }) {
+    const context = await browser.createBrowserContext();
+    const page = await preparePage(context);
+    await page.goto(url);
+    await answer(page, nativeInput.slice(0, 6));
+    await waitForPrompt(page, 7);
+    const tree = await page.accessibility.snapshot({ interestingOnly: false });
+    const announced = logText(tree);
+    assert(announced !== null, 'no live region (role log) in the tree');
+    const { text } = await record(page);
+    for (const sentence of ['Vaultreach awaits.', 'What is your name?', 'Which way do you want to go?',
+      'What do you want to do?', 'Ann']) {
+      assert(count(announced, sentence) === count(text, sentence),
+        `"${sentence}" is in the live region ${count(announced, sentence)} times, written ${count(text, sentence)}`);
+    }
+    assert(count(announced, 'Ann') > 0, 'the name never reached the live region');
+    assert(!announced.includes('#######') && !announced.includes('(_______)'),
+      'picture text reaches the screen reader');
+    assert(announced.includes('[The title, Vaultreach, in large letters]'), 'the banner has no text alternative');
+    const missing = [];
+    walk(tree, (node) => {
+      if (['button', 'textbox', 'link', 'image', 'img', 'checkbox'].includes(node.role) && !String(node.name || '').trim()) {
+        missing.push(node.role);
+      }
+    });
+    assert(missing.length === 0, `controls without a name: ${missing.join(', ')}`);
+    const focused = await page.evaluate(() => document.activeElement && document.activeElement.id);
+    assert(focused === 'answer', `focus is on "${focused}" after an answer, not the input line`);
+    await page.reload();
+    await waitForPrompt(page, 1);
+    const afterReload = await page.evaluate(() => document.activeElement && document.activeElement.id);
+    assert(afterReload === 'answer', `focus is on "${afterReload}" after a reload`);
+    await context.close();
+  },
+
+  async 'reduced motion: the transcript never moves in a fight; otherwise it shakes and comes home'({ browser, url }) {
+    const seen = {};
+    for (const motion of ['reduce', 'no-preference']) {
+      const context = await browser.createBrowserContext();
+      const page = await preparePage(context, { media: [{ name: 'prefers-reduced-motion', value: motion }] });
+      await page.evaluateOnNewDocument(() => {
+        window.__transforms = [];
+        document.addEventListener('DOMContentLoaded', () => {
+          const transcript = document.getElementById('transcript');
+          new MutationObserver(() => {
+            const applied = getComputedStyle(transcript).transform;
+            if (applied && applied !== 'none') window.__transforms.push(applied);
+          }).observe(transcript, { attributes: true });
+        });
+      });
+      await page.goto(url);
+      await answer(page, nativeInput);
+      await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+      seen[motion] = await page.evaluate(() => ({ moves: window.__vr.moves.length,
+        transforms: window.__transforms.length,
+        final: getComputedStyle(document.getElementById('transcript')).transform }));
+      await context.close();
+    }
+    assert(seen.reduce.moves > 0, 'the scripted fight never shook (no blow landed)');
+    assert(seen.reduce.transforms === 0, `${seen.reduce.transforms} transforms with reduced motion`);
+    assert(seen['no-preference'].transforms > 0, 'no shake without reduced motion');
+    assert(seen['no-preference'].final === 'none', `the transcript ended at ${seen['no-preference'].final}`);
+  },
+
+  async 'phone: 360x740 with touch, no sideways scroll at the title or the map, answers play'({ browser, url }) {
+    const context = await browser.createBrowserContext();
+    const page = await preparePage(context, { viewport: {
+      viewport: { width: 360, height: 740, deviceScaleFactor: 2, isMobile: true, hasTouch: true },
+      userAgent: 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/156.0.0.0 Mobile Safari/537.36',
+    } });
+    const widths = () => page.evaluate(() => ({
+      page: document.documentElement.scrollWidth,
+      inner: window.innerWidth,
+      transcript: [document.getElementById('transcript').scrollWidth, document.getElementById('transcript').clientWidth],
+      pictures: [...document.querySelectorAll('.picture')].map((p) => [p.scrollWidth, p.clientWidth]),
+      key: document.getElementById('answer').getAttribute('enterkeyhint'),
+    }));
+    await page.goto(url);
+    await waitForPrompt(page, 1);
+    const title = await widths();
+    await answer(page, ['Ann', 's', 'm'], { tap: true });
+    await waitForText(page, 'Map of Tovashal Dungeon.');
+    await waitForPrompt(page, 4);
+    const map = await widths();
+    for (const [where, w] of [['title', title], ['map', map]]) {
+      assert(w.page <= w.inner, `${where}: page ${w.page} px wide in ${w.inner}`);
+      assert(w.transcript[0] <= w.transcript[1], `${where}: transcript ${w.transcript}`);
+      for (const [scroll, client] of w.pictures) assert(scroll <= client, `${where}: picture ${scroll} in ${client}`);
+    }
+    assert(title.pictures.length > 0, 'the banner is not a picture');
+    assert(title.key === 'send', `enterkeyhint is ${title.key}`);
+    await context.close();
+  },
+};

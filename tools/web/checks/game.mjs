@@ -1,0 +1,95 @@
+// The game itself on the real page: the same text as the terminal game, the caption, the
+// colours, the player's files across a reload and a closed tab, and sound after the first key.
+import { answer, assert, nativeInput, nativeTranscript, playerFiles, preparePage, record,
+  waitForPrompt } from './lib.mjs';
+
+export const checks = {
+  async 'scripted game writes what the native game prints, byte for byte'({ browser, url }) {
+    const context = await browser.createBrowserContext();
+    const page = await preparePage(context);
+    await page.goto(url);
+    await answer(page, nativeInput);
+    await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+    const result = await record(page);
+    const written = Buffer.from(result.text, 'utf8');
+    if (!written.equals(nativeTranscript)) {
+      let at = 0;
+      while (at < written.length && written[at] === nativeTranscript[at]) at += 1;
+      throw new Error(`differs at byte ${at} of ${nativeTranscript.length} (page wrote ` +
+        `${written.length}): page ${JSON.stringify(written.subarray(at, at + 60).toString())} ` +
+        `native ${JSON.stringify(nativeTranscript.subarray(at, at + 60).toString())}`);
+    }
+    assert(result.exited === 0, `exit status ${result.exited}`);
+    assert(page.errors.length === 0, `page errors: ${page.errors.join('; ')}`);
+    await context.close();
+  },
+
+  async 'caption sets the title, the direction menu has its colour class'({ browser, url }) {
+    const context = await browser.createBrowserContext();
+    const page = await preparePage(context);
+    await page.goto(url);
+    await answer(page, nativeInput.slice(0, 2));
+    await waitForPrompt(page, 3);
+    const seen = await page.evaluate(() => ({
+      title: document.title,
+      captions: window.__vr.titles,
+      menu: [...document.querySelectorAll('#transcript .c14')].map((e) => e.textContent).join(''),
+    }));
+    assert(seen.captions.length > 0, 'the game never set a caption');
+    assert(seen.title === seen.captions[seen.captions.length - 1],
+      `title "${seen.title}" is not the caption ${JSON.stringify(seen.captions)}`);
+    assert(seen.menu.includes('(N)orth') && seen.menu.includes('(Q)uit'),
+      `no c14 span holds the direction menu: ${JSON.stringify(seen.menu.slice(0, 80))}`);
+    await context.close();
+  },
+
+  async 'save and log.txt are there after a reload'({ browser, url }) {
+    const context = await browser.createBrowserContext();
+    const page = await preparePage(context);
+    await page.goto(url);
+    await answer(page, ['Cara', 's', 's', 'q', '']);
+    await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+    await page.reload();
+    await waitForPrompt(page, 1);
+    const files = await playerFiles(page);
+    assert(files['Player.txt'] && files['Player.txt'].includes('Cara'),
+      `no saved Cara after the reload: ${JSON.stringify(Object.keys(files))}`);
+    assert(files['log.txt'] && files['log.txt'].includes('Saving Player Data.'),
+      'log.txt missing or without the save after the reload');
+    await page.click('#files-toggle');
+    const links = await page.$$eval('#files-list a', (as) => as.map((a) => a.download));
+    assert(links.includes('Player.txt') && links.includes('log.txt'),
+      `files panel offers ${JSON.stringify(links)}`);
+    await context.close();
+  },
+
+  async 'a tab closed mid-game is saved and the next tab holds the character'({ browser, url }) {
+    const context = await browser.createBrowserContext();
+    const first = await preparePage(context);
+    await first.goto(url);
+    await answer(first, ['Dorn', 's', 's']);
+    await waitForPrompt(first, 4);
+    await first.close({ runBeforeUnload: false });
+    const second = await preparePage(context);
+    await second.goto(url);
+    await waitForPrompt(second, 1);
+    const files = await playerFiles(second);
+    assert(files['Player.txt'] && files['Player.txt'].includes('Dorn'),
+      `the closed tab's character is not saved: ${JSON.stringify(files['Player.txt'] || null)}`);
+    await context.close();
+  },
+
+  async 'the AudioContext runs after the first key'({ browser, url }) {
+    const context = await browser.createBrowserContext();
+    const page = await preparePage(context);
+    await page.goto(url);
+    await waitForPrompt(page, 1);
+    await page.type('#answer', 'E');
+    await page.waitForFunction(
+      () => window.__vr.audio.some((context) => context.state === 'running'), { timeout: 10000 })
+      .catch(() => {});
+    const states = await page.evaluate(() => window.__vr.audio.map((c) => c.state));
+    assert(states.includes('running'), `AudioContext states after a key: ${JSON.stringify(states)}`);
+    await context.close();
+  },
+};

@@ -1,0 +1,139 @@
+// What every browser check shares: the browser, the page's test clock, and playing a game on
+// the real page by typing into its input line.
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import puppeteer from 'puppeteer-core';
+
+export const repoRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
+export const chromePath = process.env.CHROME_PATH || '/usr/bin/chromium';
+export const chromeFlags = [
+  '--no-sandbox',
+  '--disable-background-networking',
+  '--disable-component-update',
+  '--no-first-run',
+  '--disable-sync',
+  '--disable-default-apps',
+  '--disable-dev-shm-usage',
+];
+
+const nativeGame = path.join(repoRoot, 'tests/web/native-game');
+export const nativeInput = fs.readFileSync(path.join(nativeGame, 'input'), 'utf8').split('\n').slice(0, -1);
+export const nativeTranscript = fs.readFileSync(path.join(nativeGame, 'transcript'));
+export const nativeSeed = Number(fs.readFileSync(path.join(nativeGame, 'seed'), 'utf8').trim());
+
+export async function launch(extraFlags = []) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vaultreach-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: chromePath,
+    headless: true,
+    userDataDir: profile,
+    args: [...chromeFlags, '--autoplay-policy=user-gesture-required', ...extraFlags],
+  });
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    await close();
+    fs.rmSync(profile, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
+  };
+  return browser;
+}
+
+// Runs in the page before any of its scripts: the calendar starts at the seed's second, the
+// ticks at 0, and every timer fires at once while the clock jumps by its delay, so pauses pass
+// at once and the game draws the same numbers as the native game did. It also records what
+// the game gives the page (host calls) and every AudioContext made.
+function testHooks(seedMs) {
+  let virtual = 0;
+  const realSetTimeout = window.setTimeout.bind(window);
+  Date.now = () => seedMs + virtual;
+  performance.now = () => virtual;
+  window.setTimeout = (callback, delay, ...rest) => {
+    virtual += Math.max(0, Number(delay) || 0);
+    return realSetTimeout(callback, 0, ...rest);
+  };
+  const record = { text: '', waits: 0, waiting: false, exited: null, titles: [], moves: [],
+    audio: [], colours: [] };
+  window.__vr = record;
+  for (const name of ['AudioContext', 'webkitAudioContext']) {
+    const Real = window[name];
+    if (!Real) continue;
+    window[name] = class extends Real {
+      constructor(...args) {
+        super(...args);
+        record.audio.push(this);
+      }
+    };
+  }
+  const wrap = (host) => {
+    if (!host || host.__recorded) return;
+    host.__recorded = true;
+    const around = (name, before) => {
+      const original = host[name];
+      host[name] = function (...args) {
+        before(...args);
+        return original ? original.apply(this, args) : undefined;
+      };
+    };
+    around('write', (text) => { record.text += text; });
+    around('waiting', (on) => { record.waiting = on; if (on) record.waits += 1; });
+    around('exited', (status) => { record.exited = status; });
+    around('setTitle', (text) => { record.titles.push(text); });
+    around('moveWindow', (dx, dy) => { record.moves.push([dx, dy]); });
+  };
+  let module;
+  Object.defineProperty(window, 'Module', {
+    configurable: true,
+    get: () => module,
+    set: (value) => { module = value; wrap(value && value.host); },
+  });
+}
+
+export async function preparePage(context, { seed = nativeSeed, media = [], viewport } = {}) {
+  const page = await context.newPage();
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(String(error)));
+  page.on('console', (message) => {
+    if (message.type() === 'error') errors.push(message.text());
+  });
+  page.errors = errors;
+  if (media.length) await page.emulateMediaFeatures(media);
+  if (viewport) await page.emulate(viewport);
+  else await page.setViewport({ width: 1000, height: 800 });
+  await page.evaluateOnNewDocument(testHooks, seed * 1000);
+  return page;
+}
+
+export async function waitForPrompt(page, count, timeout = 20000) {
+  await page.waitForFunction((n) => window.__vr && window.__vr.waits >= n, { timeout }, count);
+}
+
+// Types each answer into the input line once the game has asked for it (the n-th wait).
+export async function answer(page, lines, { from = 0, tap = false } = {}) {
+  for (let i = 0; i < lines.length; i += 1) {
+    await waitForPrompt(page, from + i + 1);
+    if (tap) await page.tap('#answer');
+    if (lines[i]) await page.type('#answer', lines[i]);
+    await page.keyboard.press('Enter');
+  }
+}
+
+export async function record(page) {
+  return page.evaluate(() => ({ text: window.__vr.text, waits: window.__vr.waits,
+    exited: window.__vr.exited, titles: window.__vr.titles, moves: window.__vr.moves.length }));
+}
+
+export async function waitForText(page, text, timeout = 20000) {
+  await page.waitForFunction((t) => window.__vr && window.__vr.text.includes(t), { timeout }, text);
+}
+
+export async function playerFiles(page) {
+  return page.evaluate(() => {
+    const decoder = new TextDecoder();
+    return Object.fromEntries(window.Module.vr.files().map((f) => [f.name, decoder.decode(f.bytes)]));
+  });
+}
+
+export function assert(condition, message) {
+  if (!condition) throw new Error(message);
+}

@@ -1,0 +1,32 @@
+// Runs the browser checks against a served site and prints one line per check, then
+// "N passed, N failed". Usage: node run.mjs URL SITE_FOLDER [name filter]
+import { launch } from './lib.mjs';
+import { checks as game } from './game.mjs';
+import { checks as access } from './access.mjs';
+import { checks as offline } from './offline.mjs';
+import { checks as lighthouse } from './lighthouse.mjs';
+
+const [url, site, filter] = process.argv.slice(2);
+const all = { ...game, ...access, ...offline, ...lighthouse };
+const log = (line) => console.log(`  ${line}`);
+let passed = 0;
+let failed = 0;
+const browser = await launch();
+try {
+  for (const [name, check] of Object.entries(all)) {
+    if (filter && !name.includes(filter)) continue;
+    const started = Date.now();
+    try {
+      await check({ browser, url, site, log });
+      passed += 1;
+      console.log(`ok   ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)`);
+    } catch (error) {
+      failed += 1;
+      console.log(`FAIL ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)\n  ${String(error.message || error).split('\n').join('\n  ')}`);
+    }
+  }
+} finally {
+  await browser.close();
+}
+console.log(`${passed} passed, ${failed} failed`);
+process.exit(failed === 0 && passed > 0 ? 0 : 1);
