@@ -1,7 +1,7 @@
 // Keeps the game playable without the network. On its first visit the page registers this
 // worker, which stores the page, the game's wasm, its JavaScript and its data in a cache named
-// after the release. Requests are answered from that cache first; anything else the game
-// fetches (the music) is stored as it passes.
+// after the release. Requests are answered from that cache first (every visit to the folder is
+// the one page); anything else the game fetches (the music) is stored as it passes.
 //
 // A new release has a new name (the build puts a hash of the site's files in place of
 // __VAULTREACH_RELEASE__), so its worker is a new worker: it fills a cache of its own from the
@@ -14,7 +14,6 @@ const kRelease = '__VAULTREACH_RELEASE__';
 const kCache = 'vaultreach-' + kRelease;
 const kFiles = [
   './',
-  'index.html',
   'style.css',
   'vaultreach-page.js',
   'vaultreach.js',
@@ -23,7 +22,6 @@ const kFiles = [
   'manifest.webmanifest',
   'icon.svg',
   'icon-192.png',
-  'icon-512.png',
 ];
 
 self.addEventListener('install', (event) => {
@@ -46,7 +44,7 @@ self.addEventListener('fetch', (event) => {
   if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
   event.respondWith(
     caches.open(kCache).then((cache) =>
-      cache.match(request, { ignoreSearch: true }).then((stored) => {
+      cache.match(request.mode === 'navigate' ? './' : request, { ignoreSearch: true }).then((stored) => {
         if (stored) return stored;
         return fetch(request).then((response) => {
           if (response.ok && response.status === 200 && !request.headers.has('range')) {

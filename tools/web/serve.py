@@ -8,7 +8,9 @@
   The tag comes from the content, not the time: the release zip gives every file the same
   fixed time, and a new release must never be taken for the old one.
 - GET and HEAD only; nothing outside the folder is served.
-Usage: serve.py FOLDER [--port N] [--port-file PATH]   (port 0 picks a free one)
+- With --access-log, one line per answer: path, status, encoding, bytes of the body sent (for
+  tools/web/measure.sh, which counts a visit's bytes as they crossed the wire).
+Usage: serve.py FOLDER [--port N] [--port-file PATH] [--access-log PATH]   (port 0: a free one)
 """
 import argparse
 import hashlib
@@ -40,6 +42,7 @@ ENCODINGS = (('br', '.br'), ('gzip', '.gz'))
 class Handler(http.server.BaseHTTPRequestHandler):
     root = '.'
     tags = {}
+    access_log = None
     protocol_version = 'HTTP/1.1'
 
     def log_message(self, fmt, *args):
@@ -54,6 +57,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if os.path.isdir(full):
             full = os.path.join(full, 'index.html')
         return full
+
+    def note(self, status, encoding, sent):
+        if self.access_log:
+            with open(self.access_log, 'a') as out:
+                out.write('%s %d %s %d\n' % (self.path, status, encoding or '-', sent))
 
     def tag(self, path):
         stat = os.stat(path)
@@ -75,6 +83,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             if send_body:
                 self.wfile.write(body)
+            self.note(404, None, len(body) if send_body else 0)
             return
         kind = TYPES.get(os.path.splitext(path)[1], 'application/octet-stream')
         accepted = [item.split(';')[0].strip()
@@ -91,6 +100,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header('Cache-Control', 'no-cache')
             self.send_header('Vary', 'Accept-Encoding')
             self.end_headers()
+            self.note(304, encoding, 0)
             return
         with open(chosen, 'rb') as source:
             body = source.read()
@@ -106,6 +116,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         if send_body:
             self.wfile.write(body)
+        self.note(200, encoding, len(body) if send_body else 0)
 
     def do_GET(self):
         self.answer(True)
@@ -119,8 +130,10 @@ def main():
     parser.add_argument('folder')
     parser.add_argument('--port', type=int, default=8080)
     parser.add_argument('--port-file')
+    parser.add_argument('--access-log')
     options = parser.parse_args()
     Handler.root = os.path.abspath(options.folder)
+    Handler.access_log = options.access_log
     server = http.server.ThreadingHTTPServer(('127.0.0.1', options.port), Handler)
     server.daemon_threads = True
     port = server.server_address[1]

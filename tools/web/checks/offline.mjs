@@ -3,7 +3,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { answer, assert, preparePage, waitForPrompt, waitForText } from './lib.mjs';
 
-const kCore = ['index.html', 'style.css', 'vaultreach-page.js', 'vaultreach.js', 'vaultreach.wasm',
+const kCore = ['', 'style.css', 'vaultreach-page.js', 'vaultreach.js', 'vaultreach.wasm',
   'vaultreach.data', 'manifest.webmanifest'];
 
 async function cached(page) {

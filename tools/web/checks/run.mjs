@@ -22,7 +22,7 @@ try {
       console.log(`ok   ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)`);
     } catch (error) {
       failed += 1;
-      console.log(`FAIL ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)\n  ${String(error.message || error).split('\n').join('\n  ')}`);
+      console.log(`FAIL ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)\n  ${String((process.env.VAULTREACH_WEB_TRACE && error.stack) || error.message || error).split('\n').join('\n  ')}`);
     }
   }
 } finally {

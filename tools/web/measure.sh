@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Measures the browser build on the local server (not a test: it prints figures, it never
+# fails on them): navigation to the title text cold and warm, the bytes a first and a second
+# visit transfer (compressed, counted at the server), the browser's processor time while the
+# game waits at a prompt for 10 s, Lighthouse with the desktop preset and with the default
+# mobile throttling, axe-core, and what a screen reader is given for one turn.
+# Usage: tools/web/measure.sh [BUILD_DIR]   (default build-web)
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+source "$root/tools/web/local-site.sh"
+start_local_site "$(cd "${1:-$root/build-web}" && pwd)"
+echo "Measuring $site at $url (load: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores)"
+node "$web/checks/measure.mjs" "$url" "$scratch/access.log"
