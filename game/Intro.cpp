@@ -14,9 +14,10 @@
 #include "platform/Random.h"
 #include "platform/StandardStreams.h"
 #include "platform/StoryLine.h"
+#include "game/Version.h"
 #include "weapons/WeaponManager.h"
 
-const char* const kVersion = "1.2";
+const char* const kVersion = VAULTREACH_VERSION;
 
 namespace {
 

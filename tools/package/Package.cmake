@@ -4,7 +4,9 @@
 #   <prefix>/lib/games/vaultreach/vaultreach  the game, which plays in its working directory
 #   <prefix>/share/games/vaultreach/          the data files the launcher links into that folder
 #
-# `cmake --install BUILD` installs it; `cpack -G DEB` in BUILD makes vaultreach_<version>_<arch>.deb.
+# `cmake --install BUILD` installs it; tools/package/build.sh makes vaultreach_<version>_<arch>.deb
+# (with `cpack -G DEB` in BUILD), tools/release.sh the same reproducibly. The version is
+# project()'s, like the game's own.
 
 include(GNUInstallDirs)
 
@@ -26,7 +28,7 @@ configure_file(${VAULTREACH_PACKAGE_DIR}/vaultreach.6 ${VAULTREACH_PACKAGE_BUILD
                @ONLY)
 
 configure_file(${VAULTREACH_PACKAGE_DIR}/changelog ${VAULTREACH_PACKAGE_BUILD_DIR}/changelog
-               COPYONLY)
+               @ONLY)
 
 # Debian wants the manual page and the change log compressed, reproducibly (no name or time
 # stamp inside).
@@ -69,6 +71,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Dependencies come from the libraries the game binary links (SDL 1.2, SDL_mixer 1.2, ...).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PROJECT_CONFIG_FILE ${VAULTREACH_PACKAGE_DIR}/CPackChecks.cmake)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
