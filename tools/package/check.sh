@@ -3,8 +3,10 @@
 # installed launcher started from an unrelated folder with a fresh HOME and a scripted game on
 # standard input. Checks that the game finds its weapons and pictures, that the save and the
 # logs land in the player's own game folder and nowhere else, that a second player gets a
-# folder of their own, that a data file the player changed is kept, that the package depends
-# on the SDL 1.2 and SDL_mixer 1.2 libraries, and that lintian finds no error.
+# folder of their own, that a data file or a link the player made is kept while the stale links
+# of earlier installations go, that a folder another user owns or may write is refused with
+# nothing written in it, that odd HOME values get the launcher's own message, that the package
+# depends on the SDL 1.2 and SDL_mixer 1.2 libraries, and that lintian finds no error.
 #
 # Usage: tools/package/check.sh [BUILD_DIR]   (default: build-package)
 # Extra environment for the game runs (a preloaded clock, say) can be given in
@@ -15,14 +17,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="${1:-$root/build-package}"
 case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
 
-"$root/tools/install-packages.sh" g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev \
-  dpkg-dev lintian file
-
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVAULTREACH_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" >/dev/null
-rm -f "$build"/vaultreach_*.deb
-(cd "$build" && cpack -G DEB >/dev/null)
-deb=$(ls "$build"/vaultreach_*.deb)
+"$root/tools/install-packages.sh" lintian
+deb=$("$root/tools/package/build.sh" "$build" | tail -n 1)
 
 failures=0
 fail() {
@@ -63,6 +59,19 @@ mkdir -p "$scratch/elsewhere" "$scratch/ann" "$scratch/bob" "$scratch/cid" "$scr
 mkdir -p "$scratch/cid/.local/share/vaultreach"
 printf '/ my own table\nSword 2 1\nAxe 2 1\nClub heavy 9\n' \
   >"$scratch/cid/.local/share/vaultreach/Weapons.txt"
+
+# The second player keeps links of his own beside stale ones of earlier installations: his
+# modded weapon table, a link to a backup disk that is not mounted, links to data files no
+# installation ships any more, and a data link in an older launcher's form.
+bobs="$scratch/bob/.local/share/vaultreach"
+installed_data="$scratch/root/usr/share/games/vaultreach"
+mkdir -p "$bobs" "$scratch/bob-mods"
+printf '/ a modded table\nSword 3 1\nAxe 4 1\n' >"$scratch/bob-mods/Weapons.txt"
+ln -s "$scratch/bob-mods/Weapons.txt" "$bobs/Weapons.txt"
+ln -s /media/usb/backup "$bobs/backup_link"
+ln -s "$installed_data/Removed.txt" "$bobs/Removed.txt"
+ln -s /usr/local/share/games/vaultreach/Dropped.txt "$bobs/Dropped.txt"
+ln -s "$scratch/root/usr/games/../share/games/vaultreach/Ogre.txt" "$bobs/Ogre.txt"
 
 # Play (HOME, input, output name), from the unrelated folder, with no other environment.
 play() {
@@ -121,6 +130,64 @@ if [ "$(cat "$scratch/dee.status")" = 0 ] && [ -f "$scratch/dee-data/vaultreach/
 else
   fail "dee: status $(cat "$scratch/dee.status"), folder: $(ls -A "$scratch/dee-data/vaultreach" 2>&1 | tr '\n' ' ')"
 fi
+[ "$(readlink "$bobs/Weapons.txt")" = "$scratch/bob-mods/Weapons.txt" ] &&
+  [ "$(readlink "$bobs/backup_link")" = /media/usb/backup ] &&
+  pass "bob: his own link and his dangling link are kept" ||
+  fail "bob: his links now read: $(cd "$bobs" && ls -l Weapons.txt backup_link 2>&1 | tr '\n' ' ')"
+[ ! -L "$bobs/Removed.txt" ] && [ ! -L "$bobs/Dropped.txt" ] &&
+  pass "bob: links to data files no installation ships are cleaned" ||
+  fail "bob: stale data links are left: $(ls "$bobs" | tr '\n' ' ')"
+[ "$(readlink "$bobs/Ogre.txt")" = "$installed_data/Ogre.txt" ] &&
+  [ "$(readlink "$scratch/ann/.local/share/vaultreach/Ogre.txt")" = "$installed_data/Ogre.txt" ] &&
+  pass "the data links read the plain path $installed_data/..." ||
+  fail "the data links read $(readlink "$bobs/Ogre.txt") and $(readlink "$scratch/ann/.local/share/vaultreach/Ogre.txt")"
+
+# Folders the launcher must refuse, and environments it cannot play in: one line of its own on
+# standard error, status 1, nothing written. (name, words the line holds, environment...)
+refused() {
+  local name=$1 words=$2
+  shift 2
+  local status=0
+  (cd "$scratch/elsewhere" &&
+    env -i PATH=/usr/bin:/bin "$@" "$launcher" </dev/null >"$scratch/$name.out" 2>"$scratch/$name.err") ||
+    status=$?
+  if [ "$status" = 1 ] && [ "$(wc -l <"$scratch/$name.err")" -eq 1 ] &&
+    grep -qF -- "vaultreach: $words" "$scratch/$name.err" && [ ! -s "$scratch/$name.out" ]; then
+    pass "$name: $(cat "$scratch/$name.err")"
+  else
+    fail "$name: status $status, said: $(cat "$scratch/$name.out" "$scratch/$name.err")"
+  fi
+}
+empty_folder() {
+  [ -z "$(ls -A "$2")" ] && pass "$1: nothing was written in $2" || fail "$1: $2 holds $(ls -A "$2")"
+}
+refused home-unset "HOME is not set" XDG_DATA_HOME=relative/data
+refused home-empty "HOME is empty" HOME=
+refused home-relative "HOME is not an absolute path (players/eve)" HOME=players/eve
+# A folder others may write, under a name that echo would cut short at its \c.
+hal="$scratch/hal\cx/.local/share/vaultreach"
+mkdir -p "$hal" && chmod 0777 "$hal"
+refused others-may-write "refusing the game folder $hal: other users may write in it" \
+  HOME="$scratch/hal\cx"
+empty_folder others-may-write "$hal"
+if [ "$(id -u)" -eq 0 ]; then
+  # Made first by another user (nobody) in the player's place.
+  gus="$scratch/gus/.local/share/vaultreach"
+  mkdir -p "$gus" && chown 65534:65534 "$gus"
+  refused another-users-folder "refusing the game folder $gus: it belongs to another user" \
+    HOME="$scratch/gus"
+  empty_folder another-users-folder "$gus"
+  # In a shared, sticky XDG_DATA_HOME another user links "vaultreach" to the player's Documents.
+  mkdir -p -m 1777 "$scratch/shared" && mkdir -p "$scratch/ivy/Documents"
+  ln -s "$scratch/ivy/Documents" "$scratch/shared/vaultreach" &&
+    chown -h 65534:65534 "$scratch/shared/vaultreach"
+  refused another-users-link "it is a link that another user made" HOME="$scratch/ivy" \
+    XDG_DATA_HOME="$scratch/shared"
+  empty_folder another-users-link "$scratch/ivy/Documents"
+else
+  echo "skipped: the folders of another user need root to make (chown)"
+fi
+
 leftovers=$(ls -A "$scratch/elsewhere")
 [ -z "$leftovers" ] && pass "nothing was written in the folder the launcher was started from" ||
   fail "files were left where the launcher was started: $leftovers"
