@@ -10,7 +10,9 @@
 //  - The decorative pictures (the title banner, the monsters, the gnome) stay in the transcript
 //    as text, inside an element with role "img" and a short name that screen readers read
 //    instead. The banner and the gnome are known by their colours (128 and 9); a monster by
-//    its lines matching one of the picture files the game can show.
+//    its lines matching one of the picture files the game can show, or, when the module cannot
+//    list them, by its shape: three or more lines in a row drawn in punctuation rather than
+//    words (map rows of X and O excepted), named after the monster the story last mentioned.
 //  - The typed answer is echoed into the transcript when it is sent, as a terminal echoes it,
 //    but hidden from screen readers: the input line has already spoken it.
 //  - The shake moves the transcript with a CSS transform; never when the system asks for
@@ -35,6 +37,9 @@
     'gnomeofantithesis.txt': 'The Gnome of Antithesis',
   };
   const kColourPictures = { 128: 'The title, Vaultreach, in large letters', 9: 'The Gnome of Antithesis' };
+  const kMonsters = ['Skeleton', 'Ogre', 'Snake', 'Demon', 'Bat', 'Sloth', 'Phoenix', 'Troll', 'Rat', 'Jelly'];
+  const kMonsterPattern = new RegExp('\\b(' + kMonsters.join('|') + ')\\b', 'i');
+  const kShapeLines = 3;
 
   const transcript = document.getElementById('transcript');
   const form = document.getElementById('answer-form');
@@ -53,7 +58,9 @@
   let pending = []; // [{colour, text}] of the line not yet ended
   let lineStarted = false; // part of the current line is already in the transcript
   let picture = null; // the open picture: {element, art, lines, next, colour}
-  let pictures = []; // [{label, lines}] of the files the game can show
+  let pictures = null; // [{label, lines, first}] of the files the game can show, if it says
+  let held = []; // lines that may open a picture found by its shape
+  let lastMonster = '';
   let running = true;
   let gestured = false;
   const earlyLines = []; // typed before the game was ready
@@ -137,12 +144,33 @@
     return found;
   }
 
+  // A line drawn rather than written: mostly punctuation, or letters that make no two words.
+  function drawn(text) {
+    const marks = text.replace(/\s/g, '');
+    if (marks.length < 2 || /^[XO ]+$/.test(text)) return false;
+    const share = (marks.match(/[A-Za-z0-9]/g) || []).length / marks.length;
+    return share < 0.3 || (share < 0.5 && !/[A-Za-z]{2,}[,.!?;:']*\s+[A-Za-z]{2,}/.test(text));
+  }
+
+  function monsterLabel() {
+    if (!lastMonster) return 'A monster';
+    return (/^[AEIOU]/i.test(lastMonster) ? 'An ' : 'A ') + lastMonster.toLowerCase();
+  }
+
+  // Lines held as a possible picture go out as text after all.
+  function releaseHeld() {
+    const lines = held;
+    held = [];
+    for (const line of lines) appendSegments(line);
+  }
+
   function takeLine(segments) {
     const wasStarted = lineStarted;
     lineStarted = false;
     const text = plain(segments);
     const uniform = lineColour(segments);
     if (!wasStarted && kColourPictures[uniform]) {
+      releaseHeld();
       if (!picture || picture.colour !== uniform) openPicture(kColourPictures[uniform], null, uniform);
       addToPicture(segments);
       return;
@@ -153,8 +181,12 @@
       if (picture.next === picture.lines.length) closePicture();
       return;
     }
+    if (picture && picture.shape && uniform === 7 && (drawn(text) || text.trim() === '')) {
+      addToPicture(segments);
+      return;
+    }
     closePicture();
-    if (!wasStarted && text.trim() !== '') {
+    if (!wasStarted && pictures && text.trim() !== '') {
       for (const candidate of pictures) {
         if (candidate.lines[candidate.first] === text) {
           openPicture(candidate.label, candidate.lines, 0);
@@ -164,6 +196,21 @@
         }
       }
     }
+    if (!wasStarted && !pictures && (uniform === 7 || uniform === 0 && text.trim() === '') &&
+        (drawn(text) || (held.length && text.trim() === ''))) {
+      held.push(segments);
+      if (held.filter((line) => drawn(plain(line))).length >= kShapeLines) {
+        const lines = held;
+        held = [];
+        openPicture(monsterLabel(), null, 0);
+        picture.shape = true;
+        for (const line of lines) addToPicture(line);
+      }
+      return;
+    }
+    releaseHeld();
+    const named = text.match(kMonsterPattern);
+    if (named) lastMonster = named[1];
     appendSegments(segments);
   }
 
@@ -178,8 +225,9 @@
   function commitPartial() {
     clearTimeout(partialTimer);
     partialTimer = 0;
-    if (!pending.length) return;
+    releaseHeld();
     closePicture();
+    if (!pending.length) return;
     appendSegments(pending);
     pending = [];
     lineStarted = true;
@@ -211,7 +259,6 @@
 
   function echo(line) {
     commitPartial();
-    closePicture();
     const span = document.createElement('span');
     span.className = 'echo';
     span.setAttribute('aria-hidden', 'true');
@@ -234,7 +281,6 @@
 
   function ended(code) {
     commitPartial();
-    closePicture();
     running = false;
     shake(0, 0);
     form.classList.add('ended');
@@ -272,11 +318,12 @@
   }
 
   function loadPictures() {
-    let found = [];
+    let found = null;
     try {
       if (vr.pictures) {
         found = vr.pictures();
       } else if (window.Module.FS) {
+        found = [];
         for (const name of Object.keys(kPictureNames)) {
           try {
             found.push({ name, text: window.Module.FS.readFile(name, { encoding: 'utf8' }) });
@@ -286,8 +333,9 @@
         }
       }
     } catch (error) {
-      found = [];
+      found = null;
     }
+    if (!found) return; // their shape will tell
     pictures = [];
     for (const file of found) {
       const label = kPictureNames[file.name];
@@ -396,7 +444,21 @@
     refreshFiles();
   });
 
+  // Leaving the page ends the game as a hang-up does: it saves. A page brought back from the
+  // back-forward cache starts a new game.
   window.addEventListener('pagehide', quit);
+  window.addEventListener('pageshow', (event) => {
+    if (event.persisted && !running) window.location.reload();
+  });
+
+  // The SDL part of the game's module listens for "unload", which browsers deprecate and which
+  // keeps a page out of the back-forward cache; it hears "pagehide", the same moment, instead.
+  for (const name of ['addEventListener', 'removeEventListener']) {
+    const original = window[name];
+    window[name] = function (type, ...rest) {
+      return original.call(this, type === 'unload' ? 'pagehide' : type, ...rest);
+    };
+  }
 
   window.addEventListener('error', () => {
     if (running && !vr) say('The game could not start in this browser.');

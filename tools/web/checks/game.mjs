@@ -43,19 +43,23 @@ export const checks = {
     await context.close();
   },
 
-  async 'save and log.txt are there after a reload'({ browser, url }) {
+  async 'Quit saves; the save and log.txt are there after a reload'({ browser, url }) {
     const context = await browser.createBrowserContext();
     const page = await preparePage(context);
     await page.goto(url);
-    await answer(page, ['Cara', 's', 's', 'q', '']);
+    await answer(page, ['Cara', 's']);
+    await waitForPrompt(page, 3);
+    await page.click('#quit');
     await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+    const farewell = (await record(page)).text;
+    assert(farewell.includes('Hope you enjoyed playing Vaultreach.'), 'Quit did not end as q does');
     await page.reload();
     await waitForPrompt(page, 1);
     const files = await playerFiles(page);
     assert(files['Player.txt'] && files['Player.txt'].includes('Cara'),
       `no saved Cara after the reload: ${JSON.stringify(Object.keys(files))}`);
-    assert(files['log.txt'] && files['log.txt'].includes('Saving Player Data.'),
-      'log.txt missing or without the save after the reload');
+    // The log is the new game's by now: each game starts its log afresh.
+    assert(files['log.txt'] && files['log.txt'].includes('Starting Game.'), 'no log.txt after the reload');
     await page.click('#files-toggle');
     const links = await page.$$eval('#files-list a', (as) => as.map((a) => a.download));
     assert(links.includes('Player.txt') && links.includes('log.txt'),
