@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "characters/Character.h"
+#include "game/Version.h"
 #include "items/Inventory.h"
 #include "items/Item.h"
 #include "platform/Answer.h"
@@ -14,7 +15,7 @@
 #include "platform/Random.h"
 #include "platform/StandardStreams.h"
 #include "platform/StoryLine.h"
-#include "game/Version.h"
+#include "platform/Text.h"
 #include "weapons/WeaponManager.h"
 
 const char* const kVersion = VAULTREACH_VERSION;
@@ -39,6 +40,7 @@ const char* const kBanner[] = {
 };
 
 constexpr int kBannerWidth = 79;
+constexpr std::size_t kUtf8Longest = 4;
 
 // The story's told lines; those that name the player are written where they are told.
 const cStoryLine kCallOut[] = {
@@ -90,8 +92,9 @@ void ShowTitleScreen(cAudioManager& audio) {
     Pause(4000);
 }
 
-// One line of at most kMaxNameLength characters; the rest of an overlong line is dropped so
-// that the next prompt reads fresh input. A CRLF line end is dropped whole.
+// One line of at most kMaxNameLength bytes; the rest of an overlong line is dropped so that
+// the next prompt reads fresh input. An overlong line is cut after its last whole UTF-8
+// character that fits, never inside one. A CRLF line end is dropped whole.
 std::string ReadName() {
     std::string name;
     std::size_t length = 0;  // of the whole line, however much of it is kept
@@ -112,9 +115,13 @@ std::string ReadName() {
             break;
         }
         ++length;
-        if (name.size() < kMaxNameLength) {
+        // A few bytes past the limit show whether the cut would split a character.
+        if (name.size() < kMaxNameLength + kUtf8Longest - 1) {
             name.push_back(c);
         }
+    }
+    if (length > kMaxNameLength) {
+        name.resize(Utf8Cut(name, kMaxNameLength));
     }
     return name;
 }

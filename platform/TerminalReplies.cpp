@@ -4,8 +4,14 @@
 
 namespace {
 
-constexpr char kEscape = '\x1b';
-constexpr char kBell = '\x07';
+constexpr unsigned char kEscape = 0x1B;
+constexpr unsigned char kBell = 0x07;
+// The 8-bit forms of the introducers and of the string terminator.
+constexpr unsigned char kSs3 = 0x8F;
+constexpr unsigned char kDcs = 0x90;
+constexpr unsigned char kCsi = 0x9B;
+constexpr unsigned char kSt = 0x9C;
+constexpr unsigned char kOsc = 0x9D;
 constexpr std::size_t kMaxDigits = 6;
 
 // Reads "n;n;...;n" of decimal numbers, each of 1 to kMaxDigits digits.
@@ -72,14 +78,19 @@ bool ReadComponent(const std::string& text, std::size_t& at, char end, int& valu
 
 void cTerminalReplies::Feed(const char* data, std::size_t length) {
     for (std::size_t i = 0; i < length; ++i) {
-        Take(data[i]);
+        Take(static_cast<unsigned char>(data[i]));
     }
 }
 
 void cTerminalReplies::Finish() {
-    m_typed += m_held;
-    m_held.clear();
+    if (m_state == eState::Escape) {
+        m_typed += kEscape;
+    } else if (m_state == eState::Lead) {
+        m_typed += '\xc2';
+    }
     m_state = eState::Text;
+    m_body.clear();
+    m_continuations = 0;
 }
 
 std::string cTerminalReplies::TakeTyped() {
@@ -88,102 +99,158 @@ std::string cTerminalReplies::TakeTyped() {
     return typed;
 }
 
-void cTerminalReplies::Take(char c) {
-    if (m_state == eState::Text) {
-        if (c == kEscape) {
-            m_held.assign(1, c);
-            m_state = eState::Escape;
-        } else {
-            m_typed += c;
-        }
-        return;
+void cTerminalReplies::Start(eKind kind) {
+    m_kind = kind;
+    m_body.clear();
+    m_overflowed = false;
+    m_state = kind == eKind::Control  ? eState::Control
+              : kind == eKind::Single ? eState::Single
+                                      : eState::String;
+}
+
+void cTerminalReplies::StartEightBit(unsigned char c) {
+    Start(c == kCsi   ? eKind::Control
+          : c == kOsc ? eKind::Command
+          : c == kDcs ? eKind::Device
+                      : eKind::Single);
+}
+
+void cTerminalReplies::Hold(unsigned char c) {
+    if (m_body.size() < kMaxReplyLength) {
+        m_body += static_cast<char>(c);
+    } else {
+        m_overflowed = true;
     }
-    if (m_held.size() >= kMaxReplyLength) {
-        // Too long for any answer: it was typed, and this byte starts afresh.
-        Finish();
-        Take(c);
-        return;
-    }
-    m_held += c;
+}
+
+void cTerminalReplies::Take(unsigned char c) {
     switch (m_state) {
-        case eState::Escape:
-            if (c == '[') {
-                m_state = eState::Control;
-            } else if (c == ']') {
-                m_state = eState::Command;
+        case eState::Text:
+            if (m_continuations > 0 && c >= 0x80 && c <= 0xBF) {
+                --m_continuations;
+                m_typed += static_cast<char>(c);
+                return;
+            }
+            m_continuations = 0;
+            if (c == kEscape) {
+                m_state = eState::Escape;
+            } else if (c == 0xC2) {
+                m_state = eState::Lead;  // U+0080 to U+00BF: maybe an introducer in UTF-8
+            } else if (c == kCsi || c == kOsc || c == kDcs || c == kSs3) {
+                StartEightBit(c);
             } else {
-                Reject(1);
+                m_typed += static_cast<char>(c);
+                m_continuations = c >= 0xC3 && c <= 0xDF   ? 1
+                                  : c >= 0xE0 && c <= 0xEF ? 2
+                                  : c >= 0xF0 && c <= 0xF4 ? 3
+                                                           : 0;
             }
-            break;
+            return;
+        case eState::Lead:
+            if (c == kCsi || c == kOsc || c == kDcs || c == kSs3) {
+                StartEightBit(c);
+                return;
+            }
+            m_typed += '\xc2';
+            m_state = eState::Text;
+            m_continuations = 1;
+            Take(c);
+            return;
+        case eState::Escape:
+            if (c == '[' || c == ']' || c == 'P' || c == 'O') {
+                Start(c == '['   ? eKind::Control
+                      : c == ']' ? eKind::Command
+                      : c == 'P' ? eKind::Device
+                                 : eKind::Single);
+                return;
+            }
+            // Not a sequence: the player's own escape key.
+            m_typed += kEscape;
+            m_state = eState::Text;
+            Take(c);
+            return;
         case eState::Control:
-            if (c >= 0x40 && c <= 0x7e) {
+            if (c >= 0x20 && c <= 0x3F) {
+                Hold(c);
+            } else if (c >= 0x40 && c <= 0x7E) {
+                Hold(c);
                 Complete();
-            } else if (c < 0x20 || c > 0x3f) {
-                Reject(1);  // not the body of a control sequence
+            } else {
+                BreakOff(c);
             }
-            break;
-        case eState::Command:
-            if (c == kBell) {
+            return;
+        case eState::Single:
+            if (c >= 0x20 && c <= 0x7E) {
+                Complete();
+            } else {
+                BreakOff(c);
+            }
+            return;
+        case eState::String:
+            if (c == kBell || c == kSt) {
+                if (c == kSt && !m_body.empty() && m_body.back() == '\xc2') {
+                    m_body.pop_back();  // ST in its UTF-8 form
+                }
                 Complete();
             } else if (c == kEscape) {
-                m_state = eState::CommandEscape;
-            } else if (static_cast<unsigned char>(c) < 0x20) {
-                Reject(1);
+                m_state = eState::StringEscape;
+            } else if (c < 0x20) {
+                BreakOff(c);
+            } else {
+                Hold(c);
             }
-            break;
-        case eState::CommandEscape:
+            return;
+        case eState::StringEscape:
             if (c == '\\') {
                 Complete();
             } else {
-                Reject(2);
+                // An escape that does not end the string starts whatever comes next.
+                m_body.clear();
+                m_state = eState::Escape;
+                Take(c);
             }
-            break;
-        case eState::Text:
-            break;
+            return;
     }
 }
 
-void cTerminalReplies::Reject(std::size_t replayed) {
-    // The last bytes may start something new (an escape begins the next answer): only what
-    // comes before them is surely typed.
-    const std::string again = m_held.substr(m_held.size() - replayed);
-    m_held.resize(m_held.size() - replayed);
-    Finish();
-    for (char c : again) {
-        Take(c);
-    }
+void cTerminalReplies::BreakOff(unsigned char c) {
+    m_body.clear();
+    m_state = eState::Text;
+    Take(c);
 }
 
 void cTerminalReplies::Complete() {
-    const bool answer = m_state == eState::Control ? ParseControl() : ParseCommand();
-    if (answer) {
-        m_held.clear();
-        m_state = eState::Text;
-    } else {
-        Finish();
+    if (!m_overflowed) {
+        if (m_kind == eKind::Control) {
+            const char final = m_body.back();
+            m_body.pop_back();
+            ParseControl(final);
+        } else if (m_kind == eKind::Command) {
+            ParseCommand();
+        }
     }
+    m_body.clear();
+    m_state = eState::Text;
 }
 
-bool cTerminalReplies::ParseControl() {
-    // m_held is ESC [ body final
-    const char final = m_held.back();
-    const std::string body = m_held.substr(2, m_held.size() - 3);
+bool cTerminalReplies::ParseControl(char final) {
     std::vector<int> numbers;
     if (final == 'c') {
-        if (body.empty() || body[0] != '?') {
+        if (m_body.empty() || m_body[0] != '?') {
             return false;
         }
-        if (body.size() > 1 && !ReadNumbers(body.substr(1), numbers)) {
+        if (m_body.size() > 1 && !ReadNumbers(m_body.substr(1), numbers)) {
             return false;
         }
-        deviceAttributesSeen = true;
+        ++deviceAttributes;
         return true;
     }
-    if (final != 't' || !ReadNumbers(body, numbers) || numbers.size() != 3) {
+    if (final != 't' || !ReadNumbers(m_body, numbers) || numbers.size() != 3) {
         return false;
     }
     if (numbers[0] == 3) {
         positionSeen = true;
+        positionAfterAttributes = deviceAttributes;
         x = numbers[1];
         y = numbers[2];
         return true;
@@ -198,17 +265,15 @@ bool cTerminalReplies::ParseControl() {
 }
 
 bool cTerminalReplies::ParseCommand() {
-    // m_held is ESC ] body BEL, or ESC ] body ESC backslash
-    const std::size_t tail = m_held.back() == kBell ? 1 : 2;
-    const std::string body = m_held.substr(2, m_held.size() - 2 - tail);
     const std::string prefix = "11;rgb:";
-    if (body.compare(0, prefix.size(), prefix) != 0) {
+    if (m_body.compare(0, prefix.size(), prefix) != 0) {
         return false;
     }
     std::size_t at = prefix.size();
     cRgb colour;
-    if (!ReadComponent(body, at, '/', colour.red) || !ReadComponent(body, at, '/', colour.green) ||
-        !ReadComponent(body, at, '\0', colour.blue) || at != body.size() + 1) {
+    if (!ReadComponent(m_body, at, '/', colour.red) ||
+        !ReadComponent(m_body, at, '/', colour.green) ||
+        !ReadComponent(m_body, at, '\0', colour.blue) || at != m_body.size() + 1) {
         return false;
     }
     backgroundSeen = true;

@@ -1,5 +1,6 @@
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
@@ -29,4 +30,54 @@ std::string LogExcerpt(const std::string& text) {
         return text;
     }
     return text.substr(0, kLogExcerptBytes) + "...";
+}
+
+std::size_t Utf8CharacterLength(const std::string& text, std::size_t at) {
+    const auto byte = [&](std::size_t i) {
+        return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0u;
+    };
+    if (at >= text.size()) {
+        return 0;
+    }
+    const unsigned lead = byte(0);
+    if (lead < 0x80) {
+        return 1;
+    }
+    std::size_t length = 0;
+    unsigned low = 0x80;  // the range of the first continuation byte
+    unsigned high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
+        high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (byte(1) < low || byte(1) > high) {
+        return 0;
+    }
+    for (std::size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+std::size_t Utf8Cut(const std::string& text, std::size_t limit) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t length = std::max<std::size_t>(Utf8CharacterLength(text, at), 1);
+        if (at + length > limit) {
+            break;
+        }
+        at += length;
+    }
+    return std::min(at, limit);
 }

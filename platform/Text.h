@@ -1,7 +1,8 @@
 #ifndef VAULTREACH_PLATFORM_TEXT_H
 #define VAULTREACH_PLATFORM_TEXT_H
 
-// Reading numbers out of the game's data files, and quoting their text in a log.
+// Reading numbers out of the game's data files, quoting their text in a log, and telling the
+// letters of UTF-8 text apart.
 
 #include <cstdint>
 #include <string>
@@ -14,5 +15,14 @@ bool ParseDecimalInteger(const std::string& text, std::int32_t& value);
 // that a log line about a damaged record stays short however long the record is.
 constexpr std::size_t kLogExcerptBytes = 40;
 std::string LogExcerpt(const std::string& text);
+
+// The length of the UTF-8 character that starts at text[at] (1 to 4), or 0 when the bytes
+// there are not one: a stray continuation byte, an overlong form, a surrogate, a code point
+// above U+10FFFF, or a character cut short by the end of the text.
+std::size_t Utf8CharacterLength(const std::string& text, std::size_t at);
+
+// The longest start of text of at most limit bytes that does not split a UTF-8 character.
+// Bytes that are not UTF-8 count one by one.
+std::size_t Utf8Cut(const std::string& text, std::size_t limit);
 
 #endif

@@ -15,7 +15,7 @@ struct cReplyCase {
     const char* name;
     std::string bytes;
     std::string typed;
-    bool deviceAttributes;
+    int deviceAttributes;
     int x;    // -1: no position
     int red;  // -1: no background
 };
@@ -35,7 +35,7 @@ TEST_P(TerminalReplies, SortAnswersFromKeysHoweverTheReadsAreCut) {
         replies.Feed(c.bytes.data() + cut, c.bytes.size() - cut);
         replies.Finish();
         EXPECT_EQ(replies.typed(), c.typed) << cut;
-        EXPECT_EQ(replies.deviceAttributesSeen, c.deviceAttributes) << cut;
+        EXPECT_EQ(replies.deviceAttributes, c.deviceAttributes) << cut;
         EXPECT_EQ(replies.positionSeen ? replies.x : -1, c.x) << cut;
         EXPECT_EQ(replies.backgroundSeen ? replies.background.red : -1, c.red) << cut;
     }
@@ -45,25 +45,46 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, TerminalReplies,
     ::testing::Values(
         cReplyCase{"AllThree", "\x1b]11;rgb:ffff/8000/0000\x1b\\\x1b[3;100;107t\x1b[?64;1;2c", "",
-                   true, 100, 255},
-        cReplyCase{"KeysAroundAndBetween", "a\x1b[3;5;6tb\x1b[?1;2cc\n", "abc\n", true, 5, -1},
-        cReplyCase{"TwoDigitColourWithBell", "\x1b]11;rgb:80/80/80\x07\x1b[?6c", "", true, -1, 128},
-        cReplyCase{"ArrowKeysAndEscapeStayTyped", "\x1b[A\x1b\x1b[?1;2c\x1bx", "\x1b[A\x1b\x1bx",
-                   true, -1, -1},
-        cReplyCase{"LookAlikesAreTyped", "\x1b[3;1t\x1b[c\x1b]11;rgb:zz/0/0\x07\x1b]12;x\x07",
-                   "\x1b[3;1t\x1b[c\x1b]11;rgb:zz/0/0\x07\x1b]12;x\x07", false, -1, -1},
-        cReplyCase{"HugeNumbersAreTyped", "\x1b[3;9999999;1t", "\x1b[3;9999999;1t", false, -1, -1},
-        cReplyCase{"UnfinishedAtTheEnd", "q\x1b]11;rgb:ff", "q\x1b]11;rgb:ff", false, -1, -1},
-        cReplyCase{"LineEndInsideIsTyped", "\x1b]11;\n\x1b[?1c", "\x1b]11;\n", true, -1, -1}),
+                   1, 100, 255},
+        cReplyCase{"KeysAroundAndBetween", "a\x1b[3;5;6tb\x1b[?1;2cc\n", "abc\n", 1, 5, -1},
+        cReplyCase{"TwoDigitColourWithBell", "\x1b]11;rgb:80/80/80\x07\x1b[?6c", "", 1, -1, 128},
+        cReplyCase{"EightBitIntroducersAndTerminator",
+                   "\x9d"
+                   "11;rgb:ff/0/0\x9c\x9b"
+                   "3;5;6t\x9b?1c",
+                   "", 1, 5, 255},
+        cReplyCase{"EightBitFormsInUtf8",
+                   "\xc2\x9d"
+                   "11;rgb:80/0/0\xc2\x9c\xc2\x9b?1cA\xc2\xa0",
+                   "A\xc2\xa0", 1, -1, 128},
+        cReplyCase{"KeysThatAreNoTextAreDropped", "\x1b[A\x1b[1;5D\x1bOP\x8fQ\x1bP1$r\x1b\\", "", 0,
+                   -1, -1},
+        cReplyCase{"ALoneEscapeIsTypedWithTheByteAfterIt", "\x1b\x1b[?1;2c\x1bx\x1b\n",
+                   "\x1b\x1bx\x1b\n", 1, -1, -1},
+        cReplyCase{"AnEscapeAtTheEndIsTyped", "q\x1b", "q\x1b", 0, -1, -1},
+        cReplyCase{"UnusableRepliesAreDroppedNotTyped",
+                   "\x1b[3;1t\x1b[c\x1b[?62;c\x1b]11;rgb:zz/0/0\x07\x1b]11;rgba:1/2/3/4\x07"
+                   "\x1b]11;#ffffff\x07\x1b]11;rgb:1/2\x1b\\\x1b[3;-5;7t\x1b[3;9999999;1t",
+                   "", 0, -1, -1},
+        cReplyCase{"UnfinishedAtTheEndIsDropped", "q\x1b]11;rgb:ff", "q", 0, -1, -1},
+        cReplyCase{"ALineEndBreaksAReplyOff", "\x1b]11;\nA\x1b[3;\r\x1b[?1c", "\nA\r", 1, -1, -1},
+        // The 0x9B of U+011B and the 0x90 of U+0150 belong to their letters.
+        cReplyCase{"LettersKeepTheirBytes", "\xc4\x9b\xc5\x90\xe6\xbc\xa2\xc3\xa9",
+                   "\xc4\x9b\xc5\x90\xe6\xbc\xa2\xc3\xa9", 0, -1, -1},
+        cReplyCase{"ARawIntroducerAfterAStrayByte", "\x80\x9b?1c\xc3\x9b?1c", "\x80\xc3\x9b?1c", 1,
+                   -1, -1}),
     [](const ::testing::TestParamInfo<cReplyCase>& info) { return info.param.name; });
 
-TEST(TerminalRepliesLimits, GarbageIsNeverHeldBeyondTheLongestAnswer) {
-    cTerminalReplies replies;
-    const std::string garbage = "\x1b]" + std::string(10000, 'x');
-    replies.Feed(garbage.data(), garbage.size());
-    EXPECT_GE(replies.typed().size(), garbage.size() - cTerminalReplies::kMaxReplyLength);
-    replies.Finish();
-    EXPECT_EQ(replies.typed(), garbage);
+// A reply that runs away is drained, not kept; the line end typed behind it still counts.
+TEST(TerminalRepliesLimits, ARunawayReplyIsDrainedAndTheLineAfterItIsTyped) {
+    for (const std::string& start : {std::string("\x1b]11;"), std::string("\x1b[1")}) {
+        cTerminalReplies replies;
+        const std::string garbage = start + std::string(1024 * 1024, start[1] == ']' ? 'x' : '2');
+        replies.Feed(garbage.data(), garbage.size());
+        EXPECT_EQ(replies.typed(), "");
+        replies.Feed("\nBob\n", 5);
+        EXPECT_EQ(replies.typed(), "\nBob\n");
+    }
 }
 
 TEST(ColourMap, EveryColourReadsOnEveryBackgroundAtEveryDepth) {

@@ -12,10 +12,12 @@
 #include <string>
 
 #include "platform/OutputBuffer.h"
+#include "platform/posix/TerminalInput.h"
 
 namespace {
 
 volatile std::sig_atomic_t g_quitRequested = 0;
+cTerminalReplies* g_terminalReplies = nullptr;
 void NoteLineEndEchoed();
 int g_wakePipe[2] = {-1, -1};
 
@@ -46,10 +48,7 @@ class cInputBuffer : public std::streambuf {
             return traits_type::to_int_type(*gptr());
         }
         if (!m_pending.empty()) {
-            const std::size_t n = m_pending.copy(m_buffer, sizeof m_buffer);
-            m_pending.erase(0, n);
-            setg(m_buffer, m_buffer, m_buffer + n);
-            return traits_type::to_int_type(*gptr());
+            return TakePending();
         }
         // Whoever reads the output sees the question before the game waits for its answer.
         Sys_FlushOutput();
@@ -79,21 +78,44 @@ class cInputBuffer : public std::streambuf {
             }
             const ssize_t n = read(0, m_buffer, sizeof m_buffer);
             if (n > 0) {
-                setg(m_buffer, m_buffer, m_buffer + n);
                 if (m_buffer[n - 1] == '\n') {
                     // A terminal echoed the line end the player typed.
                     NoteLineEndEchoed();
                 }
-                return traits_type::to_int_type(*gptr());
+                if (g_terminalReplies == nullptr) {
+                    setg(m_buffer, m_buffer, m_buffer + n);
+                    return traits_type::to_int_type(*gptr());
+                }
+                // Only what the player typed; a read that brought nothing else reads again.
+                g_terminalReplies->Feed(m_buffer, static_cast<std::size_t>(n));
+                m_pending = g_terminalReplies->TakeTyped();
+                if (m_pending.empty()) {
+                    continue;
+                }
+                return TakePending();
             }
             if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
                 continue;
+            }
+            if (g_terminalReplies != nullptr) {
+                g_terminalReplies->Finish();
+                m_pending = g_terminalReplies->TakeTyped();
+                if (!m_pending.empty()) {
+                    return TakePending();
+                }
             }
             return traits_type::eof();
         }
     }
 
   private:
+    int_type TakePending() {
+        const std::size_t n = m_pending.copy(m_buffer, sizeof m_buffer);
+        m_pending.erase(0, n);
+        setg(m_buffer, m_buffer, m_buffer + n);
+        return traits_type::to_int_type(*gptr());
+    }
+
     char m_buffer[4096];
     std::string m_pending;
 };
@@ -144,6 +166,8 @@ void InstallHandler(int signal, void (*handler)(int)) {
 void Sys_InstallStandardStreams() {
     static cInputBuffer input;
     static cDescriptorOutput output;
+    static cTerminalReplies terminalReplies;
+    g_terminalReplies = isatty(0) == 1 ? &terminalReplies : nullptr;
     g_input = &input;
     g_output = &output;
     Sys_UseOutputBuffer(&output);
@@ -163,6 +187,10 @@ void Sys_InstallStandardStreams() {
     InstallHandler(SIGTERM, OnQuitSignal);
     InstallHandler(SIGHUP, OnQuitSignal);
     InstallHandler(SIGPIPE, SIG_IGN);
+}
+
+cTerminalReplies* Sys_TerminalReplies() {
+    return g_terminalReplies;
 }
 
 bool Sys_QuitRequested() {

@@ -14,10 +14,17 @@
 // colours, the caption, and the cursor at the start of a fresh line. Whatever the player types
 // while an answer is awaited goes back to the game's input, in order.
 //
-// A window manager may place a window moved to (x, y) at (x, y) plus its frame, so positions
+// A window manager may put a window moved to (x, y) at (x, y) plus its frame, so positions
 // read back after a move can differ from the ones asked for by a fixed amount. The console
-// learns that amount the first time it reads the position back soon after a move of its own,
-// and allows for it from then on, so a shaken window comes home.
+// learns that amount before its first move: it moves the window onto its own place, reads the
+// position back until it changes (or a short time passes) and moves it back by the difference.
+// From then on every move allows for the frame, so every step of every shake lands exactly
+// where it was meant to. A position read back soon after a later move corrects the amount.
+//
+// Answers that cannot be right are ignored, as if the terminal had not answered: a character
+// cell outside 4 to 200 pixels, a position or size beyond 32767 pixels, a frame above 200. The
+// window is then sized in characters (to at least 80 by 25), and no window larger than 16384
+// pixels is ever asked for.
 //
 // NO_COLOR (set and not empty) leaves the colours out and everything else as it is. A TERM
 // that is unset, empty or "dumb" gets the plain console. Anywhere other than a terminal (a
@@ -40,6 +47,7 @@
 #include "platform/Console.h"
 #include "platform/StandardStreams.h"
 #include "platform/TerminalReplies.h"
+#include "platform/posix/TerminalInput.h"
 
 namespace {
 
@@ -51,6 +59,14 @@ constexpr std::uint32_t kReplyWaitMs = 250;
 constexpr std::uint32_t kMoveSettledMs = 1000;
 constexpr int kMinimumColumns = 80;
 constexpr int kMinimumRows = 25;
+// How long the first move may take to show in the position read back, and how often to look.
+constexpr std::uint32_t kFrameSettleMs = 200;
+constexpr std::uint32_t kFrameLookMs = 20;
+constexpr int kMinimumCell = 4;
+constexpr int kMaximumCell = 200;
+constexpr int kMaximumCoordinate = 32767;
+constexpr int kMaximumFrame = 200;
+constexpr int kMaximumWindow = 16384;
 
 bool OutputIsUsable() {
     return fcntl(1, F_GETFL) != -1;
@@ -105,6 +121,19 @@ bool InputIsTheSameTerminal() {
 
 bool SameCorner(const cWindowRect& a, const cWindowRect& b) {
     return a.left == b.left && a.top == b.top;
+}
+
+bool IsCoordinate(int value) {
+    return value >= 0 && value <= kMaximumCoordinate;
+}
+
+// The pixels of one character cell, or 0 when the numbers cannot be a cell's.
+int CellSize(int pixels, int characters) {
+    if (characters <= 0 || !IsCoordinate(pixels)) {
+        return 0;
+    }
+    const int cell = pixels / characters;
+    return cell >= kMinimumCell && cell <= kMaximumCell ? cell : 0;
 }
 
 // Plain text: a pipe, a file, a dumb terminal, a screen reader.
@@ -167,17 +196,17 @@ class cAnsiConsole : public cConsole {
         if (m_startAnswerUnused) {
             m_startAnswerUnused = false;
         } else {
-            cTerminalReplies replies;
-            if (!Ask("\x1b[13t\x1b[c", replies) || !replies.positionSeen) {
+            int x = 0;
+            int y = 0;
+            if (!AskPosition(x, y)) {
                 return false;
             }
             if (m_moveUnchecked && Sys_TickCount() - m_movedAt < kMoveSettledMs) {
-                m_frameX = replies.x - m_commandX;
-                m_frameY = replies.y - m_commandY;
+                SetFrame(x - m_commandX, y - m_commandY);
             }
             m_moveUnchecked = false;
-            m_window.left = replies.x;
-            m_window.top = replies.y;
+            m_window.left = x;
+            m_window.top = y;
         }
         rect = m_window;
         rect.right = rect.left + m_width;
@@ -186,6 +215,9 @@ class cAnsiConsole : public cConsole {
     }
 
     void MoveWindow(const cWindowRect& rect) override {
+        if (!m_frameLearned) {
+            LearnFrame();
+        }
         MoveCorner(rect);
         SetWindowSize(rect.right - rect.left, rect.bottom - rect.top);
     }
@@ -193,8 +225,8 @@ class cAnsiConsole : public cConsole {
     void SetWindowSize(int width, int height) override {
         if (m_cellWidth > 0 && m_cellHeight > 0) {
             // Never so small that the banner or a picture would wrap.
-            width = std::max(width, kMinimumColumns * m_cellWidth);
-            height = std::max(height, kMinimumRows * m_cellHeight);
+            width = std::min(std::max(width, kMinimumColumns * m_cellWidth), kMaximumWindow);
+            height = std::min(std::max(height, kMinimumRows * m_cellHeight), kMaximumWindow);
             if (width != m_width || height != m_height) {
                 std::cout << "\x1b[4;" << height << ';' << width << 't';
                 m_width = width;
@@ -239,6 +271,54 @@ class cAnsiConsole : public cConsole {
     }
 
   private:
+    // Before the first move: where does a move really put the window? (See the top.)
+    void LearnFrame() {
+        m_frameLearned = true;
+        if (!m_positionReported) {
+            return;
+        }
+        const int x = m_window.left;
+        const int y = m_window.top;
+        std::cout << "\x1b[3;" << x << ';' << y << 't';
+        int readX = x;
+        int readY = y;
+        const std::uint32_t start = Sys_TickCount();
+        while (AskPosition(readX, readY) && readX == x && readY == y &&
+               Sys_TickCount() - start < kFrameSettleMs) {
+            Sys_Sleep(kFrameLookMs);
+        }
+        SetFrame(readX - x, readY - y);
+        m_commandX = x - m_frameX;
+        m_commandY = y - m_frameY;
+        if (m_frameX != 0 || m_frameY != 0) {
+            std::cout << "\x1b[3;" << m_commandX << ';' << m_commandY << 't';
+        }
+        m_movedAt = Sys_TickCount();
+        m_moveUnchecked = true;
+        Sys_FlushOutput();
+    }
+
+    void SetFrame(int x, int y) {
+        if (std::abs(x) <= kMaximumFrame && std::abs(y) <= kMaximumFrame) {
+            m_frameX = x;
+            m_frameY = y;
+        }
+    }
+
+    // Asks where the window is: true with its position when the terminal answered this very
+    // question with a position that can be right.
+    bool AskPosition(int& x, int& y) {
+        const cTerminalReplies* replies = Ask("\x1b[13t\x1b[c");
+        if (replies == nullptr || !replies->positionSeen ||
+            replies->positionAfterAttributes < m_rounds - 1 || !IsCoordinate(replies->x) ||
+            !IsCoordinate(replies->y)) {
+            return false;
+        }
+        x = replies->x;
+        y = replies->y;
+        return true;
+    }
+
     // Moves the window so that its position will read back as the rectangle's corner.
     void MoveCorner(const cWindowRect& rect) {
         if (!m_positionReported || SameCorner(rect, m_window)) {
@@ -258,29 +338,29 @@ class cAnsiConsole : public cConsole {
         if (ioctl(1, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {
             m_columns = size.ws_col;
             m_rows = size.ws_row;
-            m_cellWidth = size.ws_xpixel / size.ws_col;
-            m_cellHeight = size.ws_ypixel / size.ws_row;
+            SetCell(size.ws_xpixel, size.ws_ypixel);
         }
         const bool backgroundKnown = BackgroundFromEnvironment(m_background);
-        cTerminalReplies replies;
-        if (Ask(std::string(m_colours ? "\x1b]11;?\x1b\\" : "") + "\x1b[13t\x1b[14t\x1b[c",
-                replies)) {
-            if (replies.backgroundSeen) {
-                m_background = replies.background;
+        bool backgroundAnswered = false;
+        const cTerminalReplies* replies =
+            Ask(std::string(m_colours ? "\x1b]11;?\x1b\\" : "") + "\x1b[13t\x1b[14t\x1b[c");
+        if (replies != nullptr) {
+            if (replies->backgroundSeen) {
+                m_background = replies->background;
+                backgroundAnswered = true;
             }
-            if (replies.positionSeen) {
+            if (replies->positionSeen && IsCoordinate(replies->x) && IsCoordinate(replies->y)) {
                 m_positionReported = true;
                 m_startAnswerUnused = true;
-                m_window.left = replies.x;
-                m_window.top = replies.y;
+                m_window.left = replies->x;
+                m_window.top = replies->y;
                 m_start = m_window;
             }
-            if (replies.sizeSeen && m_columns > 0 && m_rows > 0) {
-                m_cellWidth = replies.width / m_columns;
-                m_cellHeight = replies.height / m_rows;
+            if (replies->sizeSeen) {
+                SetCell(replies->width, replies->height);
             }
         }
-        if (!backgroundKnown && !replies.backgroundSeen) {
+        if (!backgroundKnown && !backgroundAnswered) {
             m_background = cRgb{0, 0, 0};
         }
         m_width = m_cellWidth * m_columns;
@@ -289,16 +369,29 @@ class cAnsiConsole : public cConsole {
         m_startHeight = m_height;
     }
 
-    // Sends the questions and reads until the device attributes come back (true), the wait
-    // runs out or a quit is requested (false). Nothing is asked when the answers could not be
-    // read: standard input is not this terminal.
-    bool Ask(const std::string& questions, cTerminalReplies& replies) {
-        if (!InputIsTheSameTerminal() || Sys_QuitRequested()) {
-            return false;
+    // Both numbers must make a believable cell, or the cell stays unknown.
+    void SetCell(int width, int height) {
+        const int cellWidth = CellSize(width, m_columns);
+        const int cellHeight = CellSize(height, m_rows);
+        const bool believable = cellWidth > 0 && cellHeight > 0;
+        m_cellWidth = believable ? cellWidth : 0;
+        m_cellHeight = believable ? cellHeight : 0;
+    }
+
+    // Sends one round of questions, closed by a device-attributes request, and reads until
+    // this round's device attributes come back (the answers so far, the round's own among
+    // them), the wait runs out or a quit is requested (null). Nothing is asked when the answers
+    // could not be read: standard input is not this terminal. Answers that come after the wait
+    // are still taken out of the input when they come, and a later round tells its own answers
+    // from them by counting the device attributes.
+    const cTerminalReplies* Ask(const std::string& questions) {
+        cTerminalReplies* replies = Sys_TerminalReplies();
+        if (replies == nullptr || !InputIsTheSameTerminal() || Sys_QuitRequested()) {
+            return nullptr;
         }
         termios saved{};
         if (tcgetattr(0, &saved) != 0) {
-            return false;
+            return nullptr;
         }
         termios quiet = saved;
         quiet.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
@@ -307,9 +400,10 @@ class cAnsiConsole : public cConsole {
         tcsetattr(0, TCSANOW, &quiet);
         std::cout << questions;
         Sys_FlushOutput();
+        m_rounds = std::max(m_rounds, replies->deviceAttributes) + 1;
 
         const std::uint32_t start = Sys_TickCount();
-        while (!replies.deviceAttributesSeen && !Sys_QuitRequested()) {
+        while (replies->deviceAttributes < m_rounds && !Sys_QuitRequested()) {
             const std::uint32_t waited = Sys_TickCount() - start;
             if (waited >= kReplyWaitMs) {
                 break;
@@ -318,18 +412,17 @@ class cAnsiConsole : public cConsole {
             if (poll(&fd, 1, static_cast<int>(kReplyWaitMs - waited)) <= 0) {
                 continue;
             }
-            char chunk[256];
+            char chunk[4096];
             const ssize_t n = read(0, chunk, sizeof chunk);
             if (n > 0) {
-                replies.Feed(chunk, static_cast<std::size_t>(n));
+                replies->Feed(chunk, static_cast<std::size_t>(n));
             } else if (n == 0) {
                 break;
             }
         }
         tcsetattr(0, TCSANOW, &saved);
-        replies.Finish();
-        Sys_UnreadInput(replies.TakeTyped());
-        return replies.deviceAttributesSeen;
+        Sys_UnreadInput(replies->TakeTyped());
+        return replies->deviceAttributes >= m_rounds ? replies : nullptr;
     }
 
     const bool m_colours;
@@ -362,6 +455,9 @@ class cAnsiConsole : public cConsole {
     int m_frameY = 0;
     std::uint32_t m_movedAt = 0;
     bool m_moveUnchecked = false;
+    bool m_frameLearned = false;
+    // Rounds of questions asked: the one whose device attributes close the latest round.
+    int m_rounds = 0;
 };
 
 bool IsDumb(const std::string& term) {

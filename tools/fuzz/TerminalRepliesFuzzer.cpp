@@ -2,13 +2,17 @@
 // answers (background colour, window position and size, device attributes) interleaved with
 // keys the player typed, cut into reads anywhere.
 //
-// The first byte picks a mode:
-//  - even: the rest is fed as it is, cut into reads by a second copy of itself; the result must
+// The first byte picks a mode (its remainder by 3):
+//  - 0: the rest is fed as it is, cut into reads by a second copy of itself; the result must
 //    not depend on the cuts, every byte typed must come from the input in order, and input
-//    with no escape byte must come out whole;
-//  - odd: the rest is a script of typed keys (any byte but escape) and well-formed answers
-//    built from the following bytes; the keys must come out exactly, in order, and each answer
-//    must be recognised with its values.
+//    with no byte that can start a sequence must come out whole;
+//  - 1: the rest is a script of typed keys (any byte that cannot start a sequence) and
+//    well-formed answers built from the following bytes; the keys must come out exactly, in
+//    order, and each answer must be recognised with its values;
+//  - 2: the rest is a script of typed lines (a name, answers) with replies arriving between
+//    them at any point: good answers, answers no parser could use, keys that are not text, 8-bit
+//    and UTF-8 forms, replies kilobytes long. The lines must come out exactly as typed, however
+//    the reads are cut.
 
 #include <cstddef>
 #include <cstdint>
@@ -48,9 +52,12 @@ cResult Run(const std::string& bytes, const std::vector<std::size_t>& cuts) {
     }
     replies.Feed(bytes.data() + at, bytes.size() - at);
     replies.Finish();
-    return {replies.typed(), replies.deviceAttributesSeen, replies.positionSeen,  replies.x,
+    return {replies.typed(), replies.deviceAttributes > 0, replies.positionSeen,  replies.x,
             replies.y,       replies.backgroundSeen,       replies.background.red};
 }
+
+// Every byte that may start a sequence, alone or as the lead of its UTF-8 form.
+const std::string kIntroducers("\x1b\x8f\x90\x9b\x9d\xc2");
 
 bool IsSubsequence(const std::string& part, const std::string& whole) {
     std::size_t at = 0;
@@ -81,7 +88,7 @@ void Raw(const std::string& bytes) {
               "answers depend on how the reads were cut");
     }
     Check(IsSubsequence(whole.typed, bytes), "typed bytes that were never sent");
-    if (bytes.find('\x1b') == std::string::npos) {
+    if (bytes.find_first_of(kIntroducers) == std::string::npos) {
         Check(whole.typed == bytes, "a key was lost");
     }
 }
@@ -100,7 +107,7 @@ void Scripted(const std::string& script) {
     while (i < script.size()) {
         const unsigned c = next();
         if (c < 0xF0) {
-            if (c != 0x1b) {
+            if (kIntroducers.find(static_cast<char>(c)) == std::string::npos) {
                 bytes += static_cast<char>(c);
                 keys += static_cast<char>(c);
             }
@@ -147,15 +154,81 @@ void Scripted(const std::string& script) {
 
 }  // namespace
 
+// What a terminal may send between two typed lines, chosen by one byte (and a length byte).
+std::string Reply(unsigned choice, unsigned length) {
+    static const char* const kReplies[] = {
+        "\x1b]11;rgb:0000/0000/0000\x1b\\\x1b[3;100;200t\x1b[4;480;800t\x1b[?62c",
+        "\x9d"
+        "11;rgb:ff/ff/ff\x9c",
+        "\xc2\x9d"
+        "11;rgb:ff/ff/ff\xc2\x9c\xc2\x9b?1c",
+        "\x1b[?62;c",
+        "\x1b]11;rgba:1/2/3/4\x07",
+        "\x1b]11;#ffffff\x1b\\",
+        "\x1b]11;rgb:1/2/\x07",
+        "\x1b[3;-1;5t",
+        "\x1b[4;999999;999999t",
+        "\x1b[A\x1b[D\x1bOP\x8fQ",
+        "\x1bP1$r0m\x1b\\",
+        "\x9b?1c",
+    };
+    constexpr unsigned kCount = sizeof kReplies / sizeof kReplies[0];
+    if (choice % (kCount + 1) == kCount) {
+        // A reply far longer than any answer, ended properly.
+        return "\x1b]11;rgb:" + std::string(length * 64, 'f') + "\x07";
+    }
+    return kReplies[choice % (kCount + 1)];
+}
+
+void Lines(const std::string& script) {
+    std::string bytes;
+    std::string typed;
+    std::size_t i = 0;
+    const auto next = [&]() -> unsigned {
+        return i < script.size() ? static_cast<unsigned char>(script[i++]) : 0u;
+    };
+    while (i < script.size()) {
+        const unsigned c = next();
+        if (c >= 0xF0) {
+            // Between lines; the previous line, if any, has ended.
+            const unsigned choice = next();
+            bytes += Reply(choice, next());
+            continue;
+        }
+        // One line: up to 15 bytes of typed text, then its line end.
+        for (unsigned k = 0; k < c % 16 && i < script.size(); ++k) {
+            const unsigned key = next();
+            if (kIntroducers.find(static_cast<char>(key)) == std::string::npos && key != '\n') {
+                bytes += static_cast<char>(key);
+                typed += static_cast<char>(key);
+            }
+        }
+        bytes += '\n';
+        typed += '\n';
+    }
+    std::vector<std::size_t> oneByOne(bytes.size(), 1);
+    std::vector<std::size_t> byScript;
+    for (char c : script) {
+        byScript.push_back(static_cast<unsigned char>(c) % 31 + 1);
+    }
+    for (const std::vector<std::size_t>* cuts :
+         {static_cast<const std::vector<std::size_t>*>(nullptr), &oneByOne, &byScript}) {
+        const cResult result = Run(bytes, cuts == nullptr ? std::vector<std::size_t>() : *cuts);
+        Check(result.typed == typed, "the typed lines did not come out exactly as typed");
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
         return 0;
     }
     const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
-    if (data[0] % 2 == 0) {
+    if (data[0] % 3 == 0) {
         Raw(rest);
-    } else {
+    } else if (data[0] % 3 == 1) {
         Scripted(rest);
+    } else {
+        Lines(rest);
     }
     return 0;
 }
