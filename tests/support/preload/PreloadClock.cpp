@@ -4,7 +4,7 @@
 // an offset. A sleep on the program's main thread (nanosleep, clock_nanosleep, usleep, sleep)
 // does not wait: it adds its length to the offset and returns at once, so a game whose pauses
 // sleep runs in milliseconds and still sees exactly the time it asked to wait. A poll with a
-// timeout on the main thread waits for real for a few milliseconds at most (a terminal's reply
+// timeout on the main thread waits for real for a tenth of a second at most (a terminal's reply
 // can still arrive), and when nothing came the whole timeout is added instead.
 //
 // Other threads (the sound library's) sleep for real: their sleeps would otherwise turn into
@@ -25,8 +25,9 @@
 namespace {
 
 constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
-// How long a poll with a timeout really waits before the rest of its timeout is skipped.
-constexpr int kRealPollWaitMs = 10;
+// How long a poll with a timeout really waits before the rest of its timeout is skipped: long
+// enough for a terminal of the tests' own to answer on a loaded machine.
+constexpr int kRealPollWaitMs = 100;
 
 std::atomic<std::int64_t> g_offsetNs{0};
 
