@@ -89,8 +89,15 @@ class cTerminalLikeConsole : public cRecordingConsole {
 
 TEST(HostileNames, ControlBytesShowAsPlaceholdersOnATerminalOnly) {
     // A new title, the clipboard, a cleared screen, a bell, a delete; the tab stays a tab.
-    const std::string name = "Ann\x1b]0;owned\x07\x1b]52;c;aGk=\x07\x1b[2J\x7f\tB\x01";
-    const std::string shown = "Ann^[]0;owned^G^[]52;c;aGk=^G^[[2J^?\tB^A";
+    // Then CSI as a C1 control in UTF-8 and as a raw byte, letters, and bytes that are no UTF-8.
+    const std::string name =
+        "Ann\x1b]0;owned\x07\x1b]52;c;aGk=\x07\x1b[2J\x7f\tB\x01"
+        "\xc2\x9b"
+        "2J\x9b"
+        "2J\xc3\xa9\xc5\x91\xe6\xbc\xa2\xc3(\xed\xa0\x80";
+    const std::string shown =
+        "Ann^[]0;owned^G^[]52;c;aGk=^G^[[2J^?\tB^A"
+        "\\xc2\\x9b2J\\x9b2J\xc3\xa9\xc5\x91\xe6\xbc\xa2\\xc3(\\xed\\xa0\\x80";
     for (bool terminal : {true, false}) {
         cGameOptions options = NoMonsters(name + "\ns\nc\nq\n");
         if (terminal) {
@@ -106,7 +113,8 @@ TEST(HostileNames, ControlBytesShowAsPlaceholdersOnATerminalOnly) {
         const std::string& expected = terminal ? shown : name;
         EXPECT_NE(game.transcript.find("There is evil afoot " + expected + "."), std::string::npos);
         EXPECT_NE(game.transcript.find("\n" + expected + "\n\nHealth:"), std::string::npos);
-        EXPECT_EQ(game.transcript.find_first_of("\x1b\x07\x7f\x01") == std::string::npos, terminal)
+        EXPECT_EQ(game.transcript.find_first_of("\x1b\x07\x7f\x01\x9b") == std::string::npos,
+                  terminal)
             << "a pipe keeps the bytes, a terminal never sees them";
     }
 }

@@ -164,6 +164,34 @@ TEST_F(IntroTest, NameOfExactly255CharactersIsKeptWhole) {
     EXPECT_EQ(player.weapon->name, "Axe");
 }
 
+TEST_F(IntroTest, AnOverlongNameIsCutAfterItsLastWholeCharacter) {
+    const std::string e = "\xc3\xa9";        // é, two bytes
+    const std::string han = "\xe6\xbc\xa2";  // 漢, three bytes
+    std::string accents;
+    for (int i = 0; i < 200; ++i) {
+        accents += e;
+    }
+    struct cCase {
+        std::string line;
+        std::string name;
+    };
+    const cCase cases[] = {
+        {"a" + accents, "a" + accents.substr(0, 254)},
+        {"aa" + accents, "aa" + accents.substr(0, 252)},
+        {std::string(254, 'n') + han, std::string(254, 'n')},
+        {std::string(253, 'n') + han + "x", std::string(253, 'n')},
+        {std::string(252, 'n') + han + "x", std::string(252, 'n') + han},
+        // Not UTF-8: cut at 255 bytes as before.
+        {std::string(254, 'n') + "\xc3\xc3x", std::string(254, 'n') + "\xc3"},
+    };
+    for (const cCase& c : cases) {
+        ASSERT_TRUE(Run(c.line + "\na"));
+        EXPECT_EQ(player.name, c.name) << c.line.size();
+        EXPECT_LE(player.name.size(), 255u);
+        EXPECT_EQ(player.weapon->name, "Axe");
+    }
+}
+
 TEST_F(IntroTest, NameKeepsItsBlanks) {
     ASSERT_TRUE(Run("  Ann of Tovashal \nA\n"));
     EXPECT_EQ(player.name, "  Ann of Tovashal ");
