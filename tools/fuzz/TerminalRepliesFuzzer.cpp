@@ -211,9 +211,8 @@ void Lines(const std::string& script) {
     for (char c : script) {
         byScript.push_back(static_cast<unsigned char>(c) % 31 + 1);
     }
-    for (const std::vector<std::size_t>* cuts :
-         {static_cast<const std::vector<std::size_t>*>(nullptr), &oneByOne, &byScript}) {
-        const cResult result = Run(bytes, cuts == nullptr ? std::vector<std::size_t>() : *cuts);
+    for (const std::vector<std::size_t>& cuts : {std::vector<std::size_t>(), oneByOne, byScript}) {
+        const cResult result = Run(bytes, cuts);
         Check(result.typed == typed, "the typed lines did not come out exactly as typed");
     }
 }
