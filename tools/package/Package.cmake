@@ -43,6 +43,10 @@ endforeach()
 add_custom_target(package_documents ALL
   DEPENDS ${VAULTREACH_PACKAGE_BUILD_DIR}/vaultreach.6.gz ${VAULTREACH_PACKAGE_BUILD_DIR}/changelog.gz)
 
+# Folders the install makes get these permissions whatever the umask, so the package's folders
+# are the same in every build.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+    GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 install(TARGETS vaultreach RUNTIME DESTINATION ${VAULTREACH_INSTALL_LIBDIR})
 install(FILES ${VAULTREACH_DATA_FILES} DESTINATION ${VAULTREACH_INSTALL_DATADIR})
 install(PROGRAMS ${VAULTREACH_PACKAGE_BUILD_DIR}/vaultreach DESTINATION ${VAULTREACH_INSTALL_GAMESDIR})

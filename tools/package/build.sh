@@ -18,8 +18,13 @@ case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
 "$root/tools/install-packages.sh" g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev \
   dpkg-dev file gzip
 
-if [ -z "${SOURCE_DATE_EPOCH:-}" ] && commit_time=$(git -C "$root" log -1 --format=%ct 2>/dev/null); then
-  export SOURCE_DATE_EPOCH="$commit_time"
+# cpack writes the package's own members with the modes the umask gave them.
+umask 0022
+SOURCE_DATE_EPOCH="$("$root/tools/source_date_epoch.sh")"
+if [ -n "$SOURCE_DATE_EPOCH" ]; then
+  export SOURCE_DATE_EPOCH
+else
+  unset SOURCE_DATE_EPOCH
 fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVAULTREACH_TESTS=OFF \
