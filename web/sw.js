@@ -23,11 +23,16 @@ const kFiles = [
   'icon.svg',
   'icon-192.png',
 ];
+// The sounds: the game fetches them once the title is up, before this worker runs, so they are
+// stored here too when the server has them; a release without them still installs.
+const kSounds = ['intro.ogg', 'clash.wav', 'thud.wav'];
 
 self.addEventListener('install', (event) => {
+  const fresh = (file) => new Request(file, { cache: 'no-cache' });
   event.waitUntil(
     caches.open(kCache).then((cache) =>
-      cache.addAll(kFiles.map((file) => new Request(file, { cache: 'no-cache' })))));
+      cache.addAll(kFiles.map(fresh)).then(() =>
+        Promise.all(kSounds.map((file) => cache.add(fresh(file)).catch(() => {}))))));
 });
 
 self.addEventListener('activate', (event) => {

@@ -237,6 +237,7 @@
 
   function write(text) {
     if (status.textContent) say('');
+    registerWorker(2000);
     let rest = String(text);
     while (rest.length) {
       const end = rest.indexOf('\n');
@@ -476,7 +477,10 @@
       },
       moveWindow: shake,
       waiting(isWaiting) {
-        if (isWaiting) commitPartial();
+        if (isWaiting) {
+          commitPartial();
+          registerWorker(0);
+        }
         form.dataset.waiting = isWaiting ? 'yes' : 'no';
       },
       exited: ended,
@@ -491,12 +495,18 @@
     },
   });
 
-  if ('serviceWorker' in navigator && window.isSecureContext) {
-    window.addEventListener('load', () => {
+  // The worker that keeps the game for offline play starts once the title is on screen (the
+  // game's first wait, or two seconds after its first text), so its downloads never hold up
+  // the title.
+  let workerDue = false;
+  function registerWorker(delay) {
+    if (workerDue || !('serviceWorker' in navigator) || !window.isSecureContext) return;
+    workerDue = true;
+    setTimeout(() => {
       navigator.serviceWorker.register('sw.js').catch(() => {
         // without a worker the game still plays; it just needs the network next time
       });
-    });
+    }, delay);
   }
 
   input.focus();

@@ -8,7 +8,8 @@
   The tag comes from the content, not the time: the release zip gives every file the same
   fixed time, and a new release must never be taken for the old one.
 - GET and HEAD only; nothing outside the folder is served.
-- With --access-log, one line per answer: path, status, encoding, bytes of the body sent (for
+- With --access-log, one line per answer: path, status, encoding, bytes of the body sent and
+  the time it was sent in milliseconds since 1970 (for
   tools/web/measure.sh, which counts a visit's bytes as they crossed the wire).
 Usage: serve.py FOLDER [--port N] [--port-file PATH] [--access-log PATH]   (port 0: a free one)
 """
@@ -18,6 +19,7 @@ import http.server
 import os
 import posixpath
 import sys
+import time
 import urllib.parse
 
 TYPES = {
@@ -61,7 +63,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def note(self, status, encoding, sent):
         if self.access_log:
             with open(self.access_log, 'a') as out:
-                out.write('%s %d %s %d\n' % (self.path, status, encoding or '-', sent))
+                out.write('%s %d %s %d %.1f\n' % (self.path, status, encoding or '-', sent,
+                                                  time.time() * 1000))
 
     def tag(self, path):
         stat = os.stat(path)

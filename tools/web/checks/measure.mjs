@@ -1,27 +1,29 @@
 // The figures of tools/web/measure.sh. Usage: node measure.mjs URL ACCESS_LOG
 import fs from 'node:fs';
 import { AxePuppeteer } from '@axe-core/puppeteer';
-import { launch } from './lib.mjs';
+import { launch, nativeInput, preparePage, waitForPrompt as waitForAnswer } from './lib.mjs';
 import { lighthouse } from './lighthouse.mjs';
 
 const [url, accessLog] = process.argv.slice(2);
-const kTitleText = 'Vaultreach awaits.';
+// The first line of the title screen.
+const kTitleText = 'Vaultreach v1.2';
 
 function served() {
   const lines = fs.existsSync(accessLog) ? fs.readFileSync(accessLog, 'utf8').trim().split('\n') : [];
   return lines.filter(Boolean).map((line) => {
-    const [path, status, encoding, bytes] = line.split(' ');
-    return { path, status: Number(status), encoding, bytes: Number(bytes) };
+    const [path, status, encoding, bytes, at] = line.split(' ');
+    return { path, status: Number(status), encoding, bytes: Number(bytes), at: Number(at) };
   });
 }
 
-function bytesSince(mark) {
-  const entries = served().slice(mark);
+function bytesSince(mark, until = Infinity) {
+  const entries = served().slice(mark).filter((e) => e.at <= until);
   return { bytes: entries.reduce((sum, e) => sum + e.bytes, 0), requests: entries.length,
     list: entries.map((e) => `${e.path} ${e.status} ${e.encoding} ${e.bytes}`) };
 }
 
-// Milliseconds from the start of navigation to the title text in the transcript.
+// Milliseconds from the start of navigation to the title text in the transcript, and the
+// moment it showed (milliseconds since 1970).
 async function timeToTitle(page) {
   await page.evaluateOnNewDocument((text) => {
     document.addEventListener('DOMContentLoaded', () => {
@@ -36,7 +38,7 @@ async function timeToTitle(page) {
   }, kTitleText);
   await page.goto(url);
   await page.waitForFunction(() => window.__titleAt !== undefined, { timeout: 20000 });
-  return page.evaluate(() => Math.round(window.__titleAt));
+  return page.evaluate(() => [Math.round(window.__titleAt), performance.timeOrigin + window.__titleAt]);
 }
 
 function processorSeconds(rootPid) {
@@ -93,81 +95,104 @@ async function announced(page) {
   return parts.join('');
 }
 
-async function waitForPrompt(page, count) {
-  await page.waitForFunction((n) => window.__waits >= n, { timeout: 20000 }, count);
-}
-
-async function countWaits(page) {
-  await page.evaluateOnNewDocument(() => {
-    window.__waits = 0;
-    let module;
-    Object.defineProperty(window, 'Module', {
-      configurable: true,
-      get: () => module,
-      set: (value) => {
-        module = value;
-        if (value && value.host && !value.host.__counted) {
-          const waiting = value.host.waiting;
-          value.host.__counted = true;
-          value.host.waiting = (on) => { if (on) window.__waits += 1; return waiting(on); };
-        }
-      },
-    });
-  });
+async function quiet(ms, limit) {
+  const started = Date.now();
+  let count = served().length;
+  let since = Date.now();
+  while (Date.now() - since < ms && Date.now() - started < limit) {
+    await new Promise((resolve) => setTimeout(resolve, 250));
+    if (served().length !== count) {
+      count = served().length;
+      since = Date.now();
+    }
+  }
 }
 
 const browser = await launch();
 try {
+  // A first visit and a second one, on the real clock.
   const context = await browser.createBrowserContext();
   let page = await context.newPage();
   await page.setViewport({ width: 1000, height: 800 });
-  await countWaits(page);
   let mark = served().length;
-  const cold = await timeToTitle(page);
-  const beforeTitle = bytesSince(mark);
-  await waitForPrompt(page, 1);
-  await page.type('#answer', 'A'); // the first key: the music may start
-  await new Promise((resolve) => setTimeout(resolve, 4000)); // the music and the worker's cache
+  const [cold, titleShown] = await timeToTitle(page);
+  await quiet(3000, 30000); // the sounds, fetched once the title is up, and the worker's cache
+  const beforeTitle = bytesSince(mark, titleShown);
   const firstVisit = bytesSince(mark);
   console.log(`navigation to the title text, cold: ${cold} ms`);
-  console.log(`first visit before the title: ${beforeTitle.bytes} bytes in ${beforeTitle.requests} requests`);
-  console.log(`first visit in all (music, worker's cache): ${firstVisit.bytes} bytes in ${firstVisit.requests} requests`);
-  for (const line of firstVisit.list) console.log(`  ${line}`);
-
-  // The processor time of the whole browser while the game waits at the name prompt.
-  const pid = browser.process().pid;
-  const before = processorSeconds(pid);
-  await new Promise((resolve) => setTimeout(resolve, 10000));
-  const used = processorSeconds(pid) - before;
-  console.log(`browser processor time waiting 10 s at a prompt: ${used.toFixed(2)} s (${(used * 10).toFixed(1)}% of one core)`);
-
+  console.log(`first visit until the title: ${beforeTitle.bytes} bytes in ${beforeTitle.requests} requests`);
+  for (const line of beforeTitle.list) console.log(`  ${line}`);
+  console.log(`first visit in all (the sounds, the worker's cache): ${firstVisit.bytes} bytes in ${firstVisit.requests} requests`);
+  for (const line of firstVisit.list.slice(beforeTitle.requests)) console.log(`  ${line}`);
   await page.close();
   page = await context.newPage();
   await page.setViewport({ width: 1000, height: 800 });
-  await countWaits(page);
   mark = served().length;
-  const warm = await timeToTitle(page);
-  await new Promise((resolve) => setTimeout(resolve, 2000));
+  const [warm] = await timeToTitle(page);
+  await quiet(3000, 15000);
   const secondVisit = bytesSince(mark);
   console.log(`navigation to the title text, warm: ${warm} ms`);
   console.log(`second visit: ${secondVisit.bytes} bytes in ${secondVisit.requests} requests`);
   for (const line of secondVisit.list) console.log(`  ${line}`);
-
-  // One turn, as a screen reader gets it: what the live region gained, and the input's name.
-  await waitForPrompt(page, 1);
-  await page.type('#answer', 'Ann');
-  await page.keyboard.press('Enter');
-  await waitForPrompt(page, 2);
-  const beforeTurn = await announced(page);
-  await page.type('#answer', 's');
-  await page.keyboard.press('Enter');
-  await waitForPrompt(page, 3);
-  const afterTurn = await announced(page);
-  console.log('one turn (the weapon answer "s"), as the live region announces it:');
-  console.log(afterTurn.slice(beforeTurn.length).split('\n').map((line) => `  | ${line}`).join('\n'));
-  const axe = await new AxePuppeteer(page).analyze();
-  console.log(`axe-core at a prompt: ${axe.violations.length} violations, ${axe.passes.length} rules passed`);
   await context.close();
+
+  // Waiting at a prompt (the pauses before it passed at once): the whole browser's processor
+  // time over 10 s, before the first key and with the music playing after it; and, to compare,
+  // the same browser with one blank tab.
+  const pid = browser.process().pid;
+  const idle = await browser.createBrowserContext();
+  page = await idle.newPage();
+  await page.goto('about:blank');
+  await new Promise((resolve) => setTimeout(resolve, 3000));
+  const blankBefore = processorSeconds(pid);
+  await new Promise((resolve) => setTimeout(resolve, 10000));
+  const blank = processorSeconds(pid) - blankBefore;
+  console.log(`browser processor time, 10 s with a blank tab: ${blank.toFixed(2)} s (${(blank * 10).toFixed(1)}% of one core)`);
+  await page.close();
+  page = await preparePage(idle);
+  await page.goto(url);
+  await waitForAnswer(page, 1);
+  await new Promise((resolve) => setTimeout(resolve, 3000));
+  for (const when of ['before the first key', 'after the first key (music)', 'with the sound off']) {
+    if (when.startsWith('after')) {
+      await page.type('#answer', 'A');
+      await new Promise((resolve) => setTimeout(resolve, 2000));
+    } else if (when.endsWith('off')) {
+      await page.click('#sound');
+      await page.focus('#answer');
+      await new Promise((resolve) => setTimeout(resolve, 2000));
+    }
+    const before = processorSeconds(pid);
+    await new Promise((resolve) => setTimeout(resolve, 10000));
+    const used = processorSeconds(pid) - before;
+    console.log(`browser processor time, 10 s at a prompt ${when}: ${used.toFixed(2)} s ` +
+      `(${(used * 10).toFixed(1)}% of one core)`);
+  }
+  await idle.close();
+
+  // One turn, as a screen reader is given it: what the live region gained.
+  const turn = await browser.createBrowserContext();
+  page = await preparePage(turn);
+  await page.goto(url);
+  for (let i = 0; i < 3; i += 1) {
+    await waitForAnswer(page, i + 1);
+    await page.type('#answer', nativeInput[i]);
+    await page.keyboard.press('Enter');
+  }
+  await waitForAnswer(page, 4);
+  const beforeTurn = await announced(page);
+  await page.type('#answer', nativeInput[3]);
+  await page.keyboard.press('Enter');
+  await waitForAnswer(page, 5);
+  const afterTurn = await announced(page);
+  console.log(`one turn (the answer "${nativeInput[3]}" in the scripted fight), as the live region announces it:`);
+  console.log(afterTurn.slice(beforeTurn.length).split('\n').map((line) => `  | ${line}`).join('\n'));
+  for (const scheme of ['light', 'dark']) {
+    await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+    const axe = await new AxePuppeteer(page).analyze();
+    console.log(`axe-core in a fight, ${scheme}: ${axe.violations.length} violations, ${axe.passes.length} rules passed`);
+  }
+  await turn.close();
 } finally {
   await browser.close();
 }
