@@ -51,6 +51,10 @@ class cTerminalReplies {
 
     // Typed input collected so far; TakeTyped() hands it over and forgets it.
     const std::string& typed() const { return m_typed; }
+    // True while a sequence has begun and not ended (a lone escape does not count).
+    bool InSequence() const {
+        return m_state != eState::Text && m_state != eState::Lead && m_state != eState::Escape;
+    }
     std::string TakeTyped();
 
     // How many device-attributes answers have come, and how many had come when the last

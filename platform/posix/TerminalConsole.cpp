@@ -14,6 +14,10 @@
 // colours, the caption, and the cursor at the start of a fresh line. Whatever the player types
 // while an answer is awaited goes back to the game's input, in order.
 //
+// The wait for the answers is short (250 ms, longer only while a reply is still arriving) and
+// only decides the colours and the window's handling; answers that come later are taken out
+// of the input whenever they come (TerminalInput.h) and never read as typed keys.
+//
 // A window manager may put a window moved to (x, y) at (x, y) plus its frame, so positions
 // read back after a move can differ from the ones asked for by a fixed amount. The console
 // learns that amount before its first move: it moves the window onto its own place, reads the
@@ -54,6 +58,9 @@ namespace {
 // Every terminal answers the device attributes at once; this only bounds the wait for one that
 // does not (a bare pseudo-terminal with nothing behind it).
 constexpr std::uint32_t kReplyWaitMs = 250;
+// How long a reply already on its way may keep the wait going: a long one (a megabyte on a
+// local link) is read whole, an endless one is cut off.
+constexpr std::uint32_t kStreamingReplyWaitMs = 1000;
 // A position read back this soon after a move of our own shows where that move really put the
 // window.
 constexpr std::uint32_t kMoveSettledMs = 1000;
@@ -404,12 +411,16 @@ class cAnsiConsole : public cConsole {
 
         const std::uint32_t start = Sys_TickCount();
         while (replies->deviceAttributes < m_rounds && !Sys_QuitRequested()) {
+            // A reply that has begun is read to its end while the terminal keeps sending it, so
+            // that it never spills into the typed line (whose length the terminal limits).
+            const std::uint32_t limit =
+                replies->InSequence() ? kStreamingReplyWaitMs : kReplyWaitMs;
             const std::uint32_t waited = Sys_TickCount() - start;
-            if (waited >= kReplyWaitMs) {
+            if (waited >= limit) {
                 break;
             }
             pollfd fd{0, POLLIN, 0};
-            if (poll(&fd, 1, static_cast<int>(kReplyWaitMs - waited)) <= 0) {
+            if (poll(&fd, 1, static_cast<int>(limit - waited)) <= 0) {
                 continue;
             }
             char chunk[4096];
