@@ -9,6 +9,10 @@
 //
 // Other threads (the sound library's) sleep for real: their sleeps would otherwise turn into
 // spinning loops that race the clock forward. CPU-time clocks are left alone.
+//
+// VAULTREACH_CLOCK_START, when set to a number of seconds since 1970, is the calendar time the
+// program starts at (the game's seed is its start second): the calendar clocks run from there.
+// The other clocks are left as they are.
 
 #include <dlfcn.h>
 #include <poll.h>
@@ -21,6 +25,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 
 namespace {
 
@@ -62,10 +67,29 @@ int RealClock(clockid_t clock, timespec* now) {
     return real(clock, now);
 }
 
+bool IsCalendar(clockid_t clock) {
+    return clock == CLOCK_REALTIME || clock == CLOCK_REALTIME_COARSE;
+}
+
+// How far the calendar clocks are moved, once for the whole run.
+std::int64_t CalendarShift() {
+    static const std::int64_t shift = [] {
+        const char* start = std::getenv("VAULTREACH_CLOCK_START");
+        if (start == nullptr || *start == '\0') {
+            return std::int64_t{0};
+        }
+        timespec now{};
+        RealClock(CLOCK_REALTIME, &now);
+        return static_cast<std::int64_t>(std::strtoll(start, nullptr, 10)) * kNanosecondsPerSecond -
+               ToNs(now);
+    }();
+    return shift;
+}
+
 std::int64_t VirtualNow(clockid_t clock) {
     timespec now{};
     RealClock(clock, &now);
-    return ToNs(now) + g_offsetNs.load();
+    return ToNs(now) + g_offsetNs.load() + (IsCalendar(clock) ? CalendarShift() : 0);
 }
 
 void Skip(std::int64_t ns) {
@@ -81,7 +105,7 @@ extern "C" {
 int clock_gettime(clockid_t clock, timespec* now) noexcept {
     const int result = RealClock(clock, now);
     if (result == 0 && IsShifted(clock)) {
-        *now = FromNs(ToNs(*now) + g_offsetNs.load());
+        *now = FromNs(ToNs(*now) + g_offsetNs.load() + (IsCalendar(clock) ? CalendarShift() : 0));
     }
     return result;
 }

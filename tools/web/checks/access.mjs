@@ -70,6 +70,27 @@ export const checks = {
     assert(problems.length === 0, problems.join('\n'));
   },
 
+  async 'forced colours: the game colours give way to the system ones, axe-core still clean'({ browser, url }) {
+    const context = await browser.createBrowserContext();
+    const page = await preparePage(context);
+    // puppeteer's own call does not know this feature; the protocol does.
+    const session = await page.createCDPSession();
+    await session.send('Emulation.setEmulatedMedia', { features: [{ name: 'forced-colors', value: 'active' }] });
+    await page.goto(url);
+    assert(await page.evaluate(() => matchMedia('(forced-colors: active)').matches), 'forced colours not emulated');
+    await answer(page, nativeInput.slice(0, 2));
+    await waitForPrompt(page, 3);
+    const colours = await page.evaluate(() => {
+      const menu = document.querySelector('#transcript .c14');
+      const plain = document.getElementById('transcript');
+      return [getComputedStyle(menu).color, getComputedStyle(plain).color];
+    });
+    assert(colours[0] === colours[1], `the menu keeps its own colour ${colours[0]} (text ${colours[1]})`);
+    const problems = await axe(page, 'forced colours');
+    assert(problems.length === 0, problems.join('\n'));
+    await context.close();
+  },
+
   async 'accessibility tree: each passage once, the echo not again, pictures named, controls named'({ browser, url }) {
     const context = await browser.createBrowserContext();
     const page = await preparePage(context);

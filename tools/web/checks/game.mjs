@@ -17,7 +17,8 @@ export const checks = {
       while (at < written.length && written[at] === nativeTranscript[at]) at += 1;
       throw new Error(`differs at byte ${at} of ${nativeTranscript.length} (page wrote ` +
         `${written.length}): page ${JSON.stringify(written.subarray(at, at + 60).toString())} ` +
-        `native ${JSON.stringify(nativeTranscript.subarray(at, at + 60).toString())}`);
+        `native ${JSON.stringify(nativeTranscript.subarray(at, at + 60).toString())} ` +
+        '(a change meant to change the game\'s text: tools/web/record_native.sh records it again)');
     }
     assert(result.exited === 0, `exit status ${result.exited}`);
     assert(page.errors.length === 0, `page errors: ${page.errors.join('; ')}`);
@@ -80,6 +81,31 @@ export const checks = {
     const files = await playerFiles(second);
     assert(files['Player.txt'] && files['Player.txt'].includes('Dorn'),
       `the closed tab's character is not saved: ${JSON.stringify(files['Player.txt'] || null)}`);
+    await context.close();
+  },
+
+  async 'Ctrl-C ends the game as q does; Ctrl-D is the end of input'({ browser, url }) {
+    const context = await browser.createBrowserContext();
+    const ends = {};
+    for (const key of ['c', 'd']) {
+      const page = await preparePage(context);
+      await page.goto(url);
+      await answer(page, ['Eve', 's']);
+      await waitForPrompt(page, 3);
+      await page.focus('#answer');
+      await page.keyboard.down('Control');
+      await page.keyboard.press(key === 'c' ? 'KeyC' : 'KeyD');
+      await page.keyboard.up('Control');
+      await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+      const result = await record(page);
+      ends[key] = { status: result.exited, text: result.text, files: await playerFiles(page) };
+      await page.close();
+    }
+    for (const [key, end] of Object.entries(ends)) {
+      assert(end.status === 0, `Ctrl-${key.toUpperCase()}: exit status ${end.status}`);
+      assert(end.text.includes('Hope you enjoyed playing Vaultreach.'), `Ctrl-${key.toUpperCase()}: no farewell`);
+      assert((end.files['Player.txt'] || '').includes('Eve'), `Ctrl-${key.toUpperCase()}: Eve not saved`);
+    }
     await context.close();
   },
 
