@@ -77,12 +77,25 @@
   }
   say('Loading the game\u2026');
 
+  // New text keeps the story at its end, unless the player has scrolled back to read; an
+  // answer brings it back to the end.
+  let following = true;
+  let autoTop = 0; // where the page last scrolled to itself; only the player scrolls above it
+  transcript.addEventListener('scroll', () => {
+    if (transcript.scrollHeight - transcript.scrollTop - transcript.clientHeight < 48) {
+      following = true;
+    } else if (transcript.scrollTop < autoTop - 4) {
+      following = false;
+    }
+  }, { passive: true });
+
   function scrollToEnd() {
-    if (scrollQueued) return;
+    if (scrollQueued || !following) return;
     scrollQueued = true;
     requestAnimationFrame(() => {
       scrollQueued = false;
       transcript.scrollTop = transcript.scrollHeight;
+      autoTop = transcript.scrollTop;
     });
   }
 
@@ -404,6 +417,7 @@
     }
     const line = input.value;
     input.value = '';
+    following = true;
     sendLine(line);
     input.focus();
   });
