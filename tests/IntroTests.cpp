@@ -17,6 +17,7 @@
 #include "items/Item.h"
 #include "platform/AudioManager.h"
 #include "platform/Random.h"
+#include "platform/null/SilentAudio.h"
 #include "support/TestPlatform.h"
 #include "weapons/WeaponManager.h"
 
@@ -72,13 +73,19 @@ std::string ColourMarks(const std::string& transcript) {
 
 class IntroTest : public ::testing::Test {
   protected:
+    // The story needs an audio manager, not a sound device: the silent backend runs on every
+    // system (the browser build's tests run under node, which has no audio at all).
     IntroTest() {
-        SetEnvironment("SDL_AUDIODRIVER", "dummy", false);
+        Sys_InstallAudioBackend(std::make_unique<cSilentAudio>(std::make_shared<cAudioRecord>()));
         directory.CopyGameData();
         weapons = std::make_unique<cWeaponManager>();
         weapons->LoadWeapons("Weapons.txt");
         audio = std::make_unique<cAudioManager>();
         session.Take();
+    }
+    ~IntroTest() override {
+        audio.reset();
+        Sys_InstallAudioBackend(nullptr);
     }
 
     bool Run(const std::string& input) {

@@ -66,7 +66,7 @@ namespace {
 class cHangWatch {
   public:
     cHangWatch(int seconds, const cSoakGame& game) {
-        if (seconds <= 0) {
+        if (seconds <= 0 || !VAULTREACH_HANG_WATCH) {
             return;
         }
         m_thread = std::thread([this, seconds, &game] {

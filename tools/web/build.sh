@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Builds Vaultreach for the browser with emscripten: installs the toolchain (and the browser
+# checks' node packages) when missing, builds GoogleTest for emscripten once (kept in the build
+# folder), the game's module and the portable test suite, runs that suite under node, and
+# assembles the site (the module beside every file of web/) and vaultreach-web.zip.
+# Usage: tools/web/build.sh [BUILD_DIR]   (default: build-web)
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+build="$(mkdir -p "${1:-$root/build-web}" && cd "${1:-$root/build-web}" && pwd)"
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+missing=()
+for package in emscripten cmake make googletest zip brotli; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+# Any node of 18 or later runs the tests and the checks; Debian's when there is none.
+if ! command -v node >/dev/null; then
+  missing+=(nodejs npm)
+fi
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+    --no-install-recommends "${missing[@]}"
+fi
+if [ -f "$here/package-lock.json" ] && [ ! -d "$here/node_modules" ]; then
+  (cd "$here" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+fi
+
+# emscripten's compiler runs on Debian's node modules, whatever node is first on the PATH; the
+# module outputs run under node only without its experimental fetch.
+export NODE_PATH=/usr/share/nodejs
+toolchain=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
+node="$(command -v node)"
+# Every date in the outputs is this one: the same sources give the same site and zip.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 0)"
+fi
+export SOURCE_DATE_EPOCH
+jobs=2
+
+# GoogleTest for emscripten, built once per build folder.
+gtest="$build/googletest"
+if [ ! -f "$gtest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
+  echo "Building GoogleTest for emscripten (once)"
+  cmake -S /usr/src/googletest -B "$gtest/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=ON \
+    -DCMAKE_INSTALL_PREFIX="$gtest/install" >/dev/null
+  cmake --build "$gtest/build" -j "$jobs" >/dev/null
+  cmake --install "$gtest/build" >/dev/null
+fi
+
+cmake -S "$root" -B "$build/game" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  -DCMAKE_CROSSCOMPILING_EMULATOR="$node;--no-experimental-fetch" \
+  -DCMAKE_BUILD_TYPE=Release -DVAULTREACH_TESTS=ON -DGTest_DIR="$gtest/install/lib/cmake/GTest" \
+  >/dev/null
+cmake --build "$build/game" -j "$jobs"
+
+echo "== The portable test suite under node =="
+(cd "$build/game" && ctest --output-on-failure -j "$jobs" --timeout 300)
+# ctest's counts are of suites; GoogleTest's own lines give the cases.
+log="$build/game/Testing/Temporary/LastTest.log"
+count() {
+  awk -v mark="$1" 'index($0, mark) == 1 && $4 ~ /^[0-9]+$/ {n += $4} END {print n + 0}' "$log"
+}
+passed=$(count '[  PASSED  ] ')
+skipped=$(count '[  SKIPPED ] ')
+failed=$(count '[  FAILED  ] ')
+echo "Under node: $((passed + skipped + failed)) test cases run, $passed passed, $skipped skipped," \
+  "$failed failed. Native only (tests/CMakeLists.txt): the real program's tests, the link," \
+  "permission, FIFO and data file cases, and SDL_mixer's own tests."
+
+# The site: the module, the sounds it fetches after the title, and every file of web/. Text and
+# wasm files get their compressed twins beside them (.gz and .br) for servers that send those.
+site="$build/site"
+rm -rf "$site" "$build/vaultreach-web.zip"
+mkdir -p "$site"
+cp "$build/game/vaultreach.js" "$build/game/vaultreach.wasm" "$build/game/vaultreach.data" "$site/"
+cp "$root"/data/*.ogg "$root"/data/*.wav "$site/"
+cp -R "$root/web/." "$site/"
+# A new release gets a new cache name in the service worker: a hash of every other file.
+release=$(cd "$site" && find . -type f ! -name sw.js -print0 | LC_ALL=C sort -z |
+  xargs -0 sha256sum | sha256sum | cut -c1-16)
+sed -i "s/__VAULTREACH_RELEASE__/$release/g" "$site/sw.js"
+find "$site" -type f \( -name '*.js' -o -name '*.wasm' -o -name '*.data' -o -name '*.html' \
+  -o -name '*.css' -o -name '*.svg' -o -name '*.webmanifest' -o -name '*.json' \) -print0 |
+  while IFS= read -r -d '' file; do
+    gzip -n -9 -c "$file" >"$file.gz"
+    brotli -q 11 -c "$file" >"$file.br"
+  done
+
+# The zip: sorted names, one date (SOURCE_DATE_EPOCH), plain permissions, no extra fields.
+find "$site" -type d -exec chmod 755 {} +
+find "$site" -type f -exec chmod 644 {} +
+find "$site" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+rm -rf "$build/zip"
+mkdir -p "$build/zip"
+cp -a "$site" "$build/zip/vaultreach"
+(cd "$build/zip" && find vaultreach -type f | LC_ALL=C sort |
+  TZ=UTC zip -q -X -D "$build/vaultreach-web.zip" -@)
+rm -rf "$build/zip"
+echo "Browser site: $site; release $release"
+for file in vaultreach.wasm vaultreach.js vaultreach.data; do
+  echo "  $file: $(stat -c %s "$site/$file") bytes, $(stat -c %s "$site/$file.gz") gzipped," \
+    "$(stat -c %s "$site/$file.br") with brotli"
+done
+echo "Browser zip: $build/vaultreach-web.zip ($(stat -c %s "$build/vaultreach-web.zip") bytes)"
