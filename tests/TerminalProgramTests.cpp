@@ -200,6 +200,22 @@ INSTANTIATE_TEST_SUITE_P(
                    "b\\xc3"}),
     [](const ::testing::TestParamInfo<cReplyCase>& info) { return info.param.name; });
 
+TEST_F(TerminalProgram, OnAPipeEveryByteIsThePlayers) {
+    const std::string name =
+        "B\x1b[Ao\x9b"
+        "2J\xc2\x9b"
+        "2Jb\x1b]11;rgb:0/0/0\x07\x1b";
+    cProcessOptions options = Options();
+    options.outputKind = eOutputKind::Pipe;
+    options.input = name + "\na\nq\n";
+    cProcess game(options);
+    EXPECT_EQ(game.Wait(20000), 0);
+    const std::vector<std::string> save = Save();
+    ASSERT_EQ(save.size(), 9u);
+    EXPECT_EQ(save[5], name);
+    EXPECT_NE(game.output().find("There is evil afoot " + name + "."), std::string::npos);
+}
+
 TEST_F(TerminalProgram, CtrlCWhileAnEndlessReplyStreamsQuitsAndSavesWithoutIt) {
     cProcessOptions options = Options();
     cProcess game(options);

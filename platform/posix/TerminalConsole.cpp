@@ -67,8 +67,8 @@ constexpr std::uint32_t kMoveSettledMs = 1000;
 constexpr int kMinimumColumns = 80;
 constexpr int kMinimumRows = 25;
 // How long the first move may take to show in the position read back, and how often to look.
-constexpr std::uint32_t kFrameSettleMs = 200;
-constexpr std::uint32_t kFrameLookMs = 20;
+constexpr std::uint32_t kFrameSettleMs = 100;
+constexpr std::uint32_t kFrameLookMs = 10;
 constexpr int kMinimumCell = 4;
 constexpr int kMaximumCell = 200;
 constexpr int kMaximumCoordinate = 32767;
