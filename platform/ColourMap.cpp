@@ -54,6 +54,37 @@ double Distance(const cRgb& first, const cRgb& second) {
     return lightness * lightness + (a.a - b.a) * (a.a - b.a) + (a.b - b.b) * (a.b - b.b);
 }
 
+// Of the colours `colourAt` gives for first to last, the index of the one nearest to `wanted`
+// that reads on `background`; kDefaultColour when none does.
+template <typename tColourAt>
+int Nearest(const cRgb& wanted, const cRgb& background, int first, int last, tColourAt colourAt) {
+    int nearest = kDefaultColour;
+    double best = 0;
+    for (int index = first; index <= last; ++index) {
+        const cRgb colour = colourAt(index);
+        if (Contrast(colour, background) < kMinimumContrast) {
+            continue;
+        }
+        const double distance = Distance(colour, wanted);
+        if (nearest == kDefaultColour || distance < best) {
+            nearest = index;
+            best = distance;
+        }
+    }
+    return nearest;
+}
+
+// The colour an attribute's foreground means on this background; the normal colour (and any
+// value without a meaning of its own) means the colour it has now.
+cRgb Meant(tAttribute attribute, const cRgb& background, const cRgb& now) {
+    for (const cShades& entry : kShades) {
+        if (entry.attribute == attribute) {
+            return IsDark(background) ? entry.onDark : entry.onLight;
+        }
+    }
+    return now;
+}
+
 }  // namespace
 
 cRgb PaletteColour(int index) {
@@ -92,6 +123,13 @@ bool IsDark(const cRgb& background) {
     return Contrast(background, {255, 255, 255}) >= Contrast(background, {0, 0, 0});
 }
 
+int NearestReadableColour(const cRgb& wanted, const cRgb& background, eColourDepth depth) {
+    const int first = depth == eColourDepth::Colours256 ? 16 : 0;
+    const int last =
+        depth == eColourDepth::Colours256 ? 255 : (depth == eColourDepth::Colours16 ? 15 : 7);
+    return Nearest(wanted, background, first, last, PaletteColour);
+}
+
 cColourChoice ChooseColour(tAttribute attribute, const cRgb& background, eColourDepth depth) {
     cColourChoice choice;
     if (attribute == kColourBanner) {
@@ -109,21 +147,7 @@ cColourChoice ChooseColour(tAttribute attribute, const cRgb& background, eColour
         return choice;  // the normal colour, and any value the game does not use
     }
     const cRgb wanted = IsDark(background) ? shades->onDark : shades->onLight;
-    const int first = depth == eColourDepth::Colours256 ? 16 : 0;
-    const int last =
-        depth == eColourDepth::Colours256 ? 255 : (depth == eColourDepth::Colours16 ? 15 : 7);
-    double best = 0;
-    for (int index = first; index <= last; ++index) {
-        const cRgb colour = PaletteColour(index);
-        if (Contrast(colour, background) < kMinimumContrast) {
-            continue;
-        }
-        const double distance = Distance(colour, wanted);
-        if (choice.foreground == kDefaultColour || distance < best) {
-            choice.foreground = index;
-            best = distance;
-        }
-    }
+    choice.foreground = NearestReadableColour(wanted, background, depth);
     if (choice.foreground == kDefaultColour) {
         // Only an 8-colour terminal on a middling background can get here: take whichever of
         // black and white reads better.
@@ -153,4 +177,42 @@ std::string ColourSequence(const cColourChoice& choice, eColourDepth depth) {
     add(choice.foreground, 30, 90);
     add(choice.background, 40, 100);
     return sequence + "m";
+}
+
+tColourTable ReadableColourTable(const tColourTable& table) {
+    tColourTable readable = table;
+    for (const tAttribute attribute : kGameAttributes) {
+        const int foreground = attribute & 0xF;
+        const int background = (attribute >> 4) & 0xF;
+        if (Contrast(table[foreground], table[background]) >= kMinimumContrast) {
+            continue;
+        }
+        if (foreground == 0) {
+            // The banner: its grey moves, never the background of everything else.
+            readable[background] = PaletteColour(NearestReadableColour(
+                table[background], table[foreground], eColourDepth::Colours256));
+        } else {
+            const cRgb meant = Meant(attribute, table[background], table[foreground]);
+            readable[foreground] = PaletteColour(
+                NearestReadableColour(meant, table[background], eColourDepth::Colours256));
+        }
+    }
+    return readable;
+}
+
+tAttribute ReadableAttribute(tAttribute attribute, const tColourTable& table) {
+    const int foreground = attribute & 0xF;
+    const int background = (attribute >> 4) & 0xF;
+    if (Contrast(table[foreground], table[background]) >= kMinimumContrast) {
+        return attribute;
+    }
+    const auto entry = [&table](int index) { return table[index]; };
+    if (foreground == 0) {
+        const int grey = Nearest(table[background], table[0], 1, kColourTableSize - 1, entry);
+        return grey == kDefaultColour ? attribute : static_cast<tAttribute>(grey << 4);
+    }
+    const cRgb meant = Meant(attribute, table[background], table[foreground]);
+    const int chosen = Nearest(meant, table[background], 0, kColourTableSize - 1, entry);
+    return chosen == kDefaultColour ? attribute
+                                    : static_cast<tAttribute>((attribute & 0xFFF0) | chosen);
 }

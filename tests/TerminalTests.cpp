@@ -1,9 +1,11 @@
-// The terminal console's portable parts: sorting a terminal's answers from typed keys, and the
-// colours chosen for a background.
+// The terminal console's portable parts: sorting a terminal's answers from typed keys, the
+// colours chosen for a background, and a console colour table made readable.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ColourMap.h"
@@ -128,5 +130,110 @@ TEST(ColourMap, SequencesForEachDepth) {
     EXPECT_TRUE(IsDark({0, 43, 54}));
     EXPECT_FALSE(IsDark({253, 246, 227}));
 }
+
+struct cTableCase {
+    const char* name;
+    tColourTable table;
+    std::vector<int> changed;  // the entries the readable table replaces
+    std::vector<std::pair<tAttribute, tAttribute>> shownAs;  // where the table stays
+};
+
+void PrintTo(const cTableCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ColourTable : public ::testing::TestWithParam<cTableCase> {};
+
+// Every colour the game uses reads, whichever way the console gets there; nothing else moves.
+TEST_P(ColourTable, EveryAttributeReadsAndOnlyUnreadableEntriesChange) {
+    const cTableCase& c = GetParam();
+    const tColourTable readable = ReadableColourTable(c.table);
+    for (int i = 0; i < kColourTableSize; ++i) {
+        const bool same = readable[i].red == c.table[i].red &&
+                          readable[i].green == c.table[i].green &&
+                          readable[i].blue == c.table[i].blue;
+        const bool listed = std::count(c.changed.begin(), c.changed.end(), i) > 0;
+        EXPECT_EQ(same, !listed) << "entry " << i;
+    }
+    for (const tAttribute attribute : kGameAttributes) {
+        const int foreground = attribute & 0xF;
+        const int background = (attribute >> 4) & 0xF;
+        EXPECT_GE(Contrast(readable[foreground], readable[background]), kMinimumContrast)
+            << attribute;
+        const tAttribute shown = ReadableAttribute(attribute, c.table);
+        EXPECT_GE(Contrast(c.table[shown & 0xF], c.table[(shown >> 4) & 0xF]), kMinimumContrast)
+            << attribute << " shown as " << shown;
+        tAttribute expected = attribute;
+        for (const auto& pair : c.shownAs) {
+            if (pair.first == attribute) {
+                expected = pair.second;
+            }
+        }
+        EXPECT_EQ(shown, expected) << attribute;
+    }
+}
+
+// Wine's, and Windows' before 10.
+constexpr tColourTable kStockTable = {{{0, 0, 0},
+                                       {0, 0, 128},
+                                       {0, 128, 0},
+                                       {0, 128, 128},
+                                       {128, 0, 0},
+                                       {128, 0, 128},
+                                       {128, 128, 0},
+                                       {192, 192, 192},
+                                       {128, 128, 128},
+                                       {0, 0, 255},
+                                       {0, 255, 0},
+                                       {0, 255, 255},
+                                       {255, 0, 0},
+                                       {255, 0, 255},
+                                       {255, 255, 0},
+                                       {255, 255, 255}}};
+
+// The stock table with black and white swapped: white behind everything.
+tColourTable LightTable() {
+    tColourTable table = kStockTable;
+    std::swap(table[0], table[15]);
+    return table;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, ColourTable,
+    ::testing::Values(
+        // Dark red 1.9:1, blue 2.4:1 on black.
+        cTableCase{"Stock", kStockTable, {4, 9}, {{kColourDarkRed, kColourRed}, {kColourBlue, 8}}},
+        // Windows 10's: its red and magenta are 3.2:1, the banner's grey 4.3:1 on its black.
+        cTableCase{
+            "Campbell",
+            {{{12, 12, 12},
+              {0, 55, 218},
+              {19, 161, 14},
+              {58, 150, 221},
+              {197, 15, 31},
+              {136, 23, 152},
+              {193, 156, 0},
+              {204, 204, 204},
+              {118, 118, 118},
+              {59, 120, 255},
+              {22, 198, 12},
+              {97, 214, 214},
+              {231, 72, 86},
+              {180, 0, 158},
+              {249, 241, 165},
+              {242, 242, 242}}},
+            {4, 8, 13},
+            {{kColourDarkRed, kColourRed}, {kColourMagenta, kColourBlue}, {kColourBanner, 0x70}}},
+        // Light grey, green, red, magenta, yellow and the banner's grey no longer read.
+        cTableCase{"Light",
+                   LightTable(),
+                   {7, 8, 10, 12, 13, 14},
+                   {{kColourNormal, 15},
+                    {kColourGreen, 2},
+                    {kColourRed, kColourDarkRed},
+                    {kColourMagenta, 5},
+                    {kColourYellow, kColourDarkRed},
+                    {kColourBanner, 0xF0}}}),
+    [](const ::testing::TestParamInfo<cTableCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -3,71 +3,98 @@
 // When standard output is a console, the attribute values go straight to
 // SetConsoleTextAttribute; the text before a change is flushed first, since it waits in our own
 // output buffer. The caption is set with SetConsoleTitleA and the window placed with
-// GetWindowRect and MoveWindow on the console's window. The first sizing also shows the top
-// left of the screen buffer at its largest visible size. Restore gives back the colours, the
-// caption and the window's place and size that were there before, and ends an open line.
+// GetWindowRect and MoveWindow on the console's window.
+//
+// The first sizing also sets up the screen buffer for play:
+//  - its colour table gets readable shades where the game's attributes would show below 4.5:1
+//    (the rules are in platform/ColourMap.h): a console's stock dark red on black is 1.9:1.
+//    A console that takes the call but keeps its table (Wine 8's) shows each such attribute
+//    as the nearest readable entry of its table instead;
+//  - the visible area becomes the top left of the buffer, as many characters as the window now
+//    holds. Not the largest window the buffer allows: that is what fits on the screen (62 rows
+//    of 16 pixels on a 1024-pixel screen), which would stretch the 800 by 480 window to the
+//    screen's height.
+// Restore gives back the colours, the caption, the colour table, the buffer's size, the
+// visible area's size (showing the cursor's row) and the window's place and size that were
+// there before, and ends an open line. The buffer and visible area are set with
+// SetConsoleScreenBufferSize and SetConsoleWindowInfo, whose rectangles mean the same
+// everywhere: SetConsoleScreenBufferInfoEx, which the colour table needs, reads its window one
+// row and column short on Windows (not under Wine), so what it does to the window is undone
+// right after it.
 //
 // Anywhere else (a pipe, a file) the output is the game's plain text, as on every system.
 
 #include <windows.h>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 
+#include "platform/ColourMap.h"
 #include "platform/Console.h"
 #include "platform/StandardStreams.h"
+#include "platform/win32/ConsoleCalls.h"
 
 namespace {
 
-HANDLE StandardOutput() {
-    return GetStdHandle(STD_OUTPUT_HANDLE);
+tColourTable TableOf(const CONSOLE_SCREEN_BUFFER_INFOEX& info) {
+    tColourTable table;
+    for (int i = 0; i < kColourTableSize; ++i) {
+        const COLORREF entry = info.ColorTable[i];
+        table[i] = {GetRValue(entry), GetGValue(entry), GetBValue(entry)};
+    }
+    return table;
 }
 
-bool OutputIsUsable() {
-    HANDLE output = StandardOutput();
-    return output != nullptr && output != INVALID_HANDLE_VALUE &&
-           GetFileType(output) != FILE_TYPE_UNKNOWN;
+SHORT Width(const SMALL_RECT& window) {
+    return static_cast<SHORT>(window.Right - window.Left + 1);
+}
+
+SHORT Height(const SMALL_RECT& window) {
+    return static_cast<SHORT>(window.Bottom - window.Top + 1);
 }
 
 class cPlainConsole : public cConsole {
   public:
-    bool IsUsable() override { return OutputIsUsable(); }
+    explicit cPlainConsole(std::unique_ptr<cConsoleCalls> calls) : m_calls(std::move(calls)) {}
+
+    bool IsUsable() override { return m_calls->OutputIsUsable(); }
     void SetTitle(const std::string&) override {}
     void SetTextAttribute(tAttribute) override {}
     bool GetWindowRect(cWindowRect&) override { return false; }
     void MoveWindow(const cWindowRect&) override {}
     void SetWindowSize(int, int) override {}
     void Restore() override {}
+
+  private:
+    std::unique_ptr<cConsoleCalls> m_calls;
 };
 
 class cWin32Console : public cConsole {
   public:
-    explicit cWin32Console(const CONSOLE_SCREEN_BUFFER_INFO& found)
-        : m_foundAttribute(found.wAttributes) {}
+    cWin32Console(std::unique_ptr<cConsoleCalls> calls, const CONSOLE_SCREEN_BUFFER_INFOEX& found)
+        : m_calls(std::move(calls)), m_found(found) {}
 
-    bool IsUsable() override { return OutputIsUsable(); }
+    bool IsUsable() override { return m_calls->OutputIsUsable(); }
     bool ActsOnControlBytes() override { return true; }
 
     void SetTitle(const std::string& title) override {
         if (!m_titleSaved) {
-            char old[MAX_PATH] = {};
-            GetConsoleTitleA(old, sizeof old);
-            m_foundTitle = old;
+            m_foundTitle = m_calls->GetTitle();
             m_titleSaved = true;
         }
-        SetConsoleTitleA(title.c_str());
+        m_calls->SetTitle(title);
     }
 
     void SetTextAttribute(tAttribute attribute) override {
         Sys_FlushOutput();
-        SetConsoleTextAttribute(StandardOutput(), attribute);
+        m_calls->SetTextAttribute(Shown(attribute));
         m_attributeChanged = true;
     }
 
     bool GetWindowRect(cWindowRect& rect) override {
-        HWND window = GetConsoleWindow();
         RECT found{};
-        if (window == nullptr || !::GetWindowRect(window, &found)) {
+        if (!m_calls->GetWindowRect(found)) {
             return false;
         }
         rect.left = found.left;
@@ -82,13 +109,11 @@ class cWin32Console : public cConsole {
     }
 
     void MoveWindow(const cWindowRect& rect) override {
-        HWND window = GetConsoleWindow();
-        if (window != nullptr) {
+        if (m_rectSaved) {
             m_windowMoved = true;
-            ::MoveWindow(window, rect.left, rect.top, rect.right - rect.left,
-                         rect.bottom - rect.top, TRUE);
+            m_calls->MoveWindow({rect.left, rect.top, rect.right, rect.bottom});
         }
-        ShowWholeBufferOnce();
+        SetUpBufferOnce();
     }
 
     void SetWindowSize(int width, int height) override {
@@ -98,7 +123,7 @@ class cWin32Console : public cConsole {
             rect.bottom = rect.top + height;
             MoveWindow(rect);
         } else {
-            ShowWholeBufferOnce();
+            SetUpBufferOnce();
         }
     }
 
@@ -108,48 +133,111 @@ class cWin32Console : public cConsole {
         }
         Sys_FlushOutput();
         if (m_attributeChanged) {
-            SetConsoleTextAttribute(StandardOutput(), m_foundAttribute);
+            m_calls->SetTextAttribute(m_found.wAttributes);
             m_attributeChanged = false;
         }
         if (m_titleSaved) {
-            SetConsoleTitleA(m_foundTitle.c_str());
+            m_calls->SetTitle(m_foundTitle);
             m_titleSaved = false;
         }
-        HWND window = GetConsoleWindow();
-        if (m_windowMoved && m_rectSaved && window != nullptr) {
-            ::MoveWindow(window, m_foundRect.left, m_foundRect.top,
-                         m_foundRect.right - m_foundRect.left, m_foundRect.bottom - m_foundRect.top,
-                         TRUE);
+        if (m_bufferChanged) {
+            RestoreBuffer();
+            m_bufferChanged = false;
+        }
+        if (m_windowMoved) {
+            m_calls->MoveWindow(m_foundRect);
             m_windowMoved = false;
         }
     }
 
   private:
-    // The visible area becomes the top left of the buffer at the largest size the window
-    // allows; nothing else in the buffer's settings changes. Done once, with the first sizing:
-    // the shakes that follow must not scroll what the player sees.
-    void ShowWholeBufferOnce() {
-        if (m_bufferShown) {
-            return;
-        }
-        m_bufferShown = true;
-        CONSOLE_SCREEN_BUFFER_INFOEX info{};
-        info.cbSize = sizeof info;
-        if (!GetConsoleScreenBufferInfoEx(StandardOutput(), &info)) {
-            return;
-        }
-        info.srWindow.Left = 0;
-        info.srWindow.Top = 0;
-        info.srWindow.Right = static_cast<SHORT>(info.dwMaximumWindowSize.X - 1);
-        info.srWindow.Bottom = static_cast<SHORT>(info.dwMaximumWindowSize.Y - 1);
-        SetConsoleScreenBufferInfoEx(StandardOutput(), &info);
+    tAttribute Shown(tAttribute attribute) const {
+        return m_remapped ? ReadableAttribute(attribute, m_table) : attribute;
     }
 
-    WORD m_foundAttribute;
+    // Done once, with the first sizing: the shakes that follow must not scroll what the player
+    // sees.
+    void SetUpBufferOnce() {
+        if (m_bufferSetUp) {
+            return;
+        }
+        m_bufferSetUp = true;
+        CONSOLE_SCREEN_BUFFER_INFOEX info{};
+        if (!m_calls->GetInfo(info)) {
+            return;
+        }
+        m_bufferChanged = true;
+        const tColourTable found = TableOf(info);
+        const tColourTable readable = ReadableColourTable(found);
+        CONSOLE_SCREEN_BUFFER_INFOEX wanted = info;
+        for (int i = 0; i < kColourTableSize; ++i) {
+            wanted.ColorTable[i] = RGB(readable[i].red, readable[i].green, readable[i].blue);
+        }
+        if (!std::equal(std::begin(wanted.ColorTable), std::end(wanted.ColorTable),
+                        std::begin(info.ColorTable))) {
+            m_tableChanged = m_calls->SetInfo(wanted);
+            // A console may take the call and keep its table (Wine's does): the attributes
+            // then change instead.
+            CONSOLE_SCREEN_BUFFER_INFOEX now{};
+            if (!m_calls->GetInfo(now) ||
+                !std::equal(std::begin(wanted.ColorTable), std::end(wanted.ColorTable),
+                            std::begin(now.ColorTable))) {
+                m_remapped = true;
+                m_table = found;
+            }
+        }
+        const SHORT width = std::min(Width(info.srWindow), info.dwMaximumWindowSize.X);
+        const SHORT height = std::min(Height(info.srWindow), info.dwMaximumWindowSize.Y);
+        m_calls->SetWindowInfo(
+            {0, 0, static_cast<SHORT>(width - 1), static_cast<SHORT>(height - 1)});
+    }
+
+    // The colour table and the buffer's size as found; the visible area at its size as found,
+    // where it was if the cursor is in it, else moved up or down just far enough to show it.
+    void RestoreBuffer() {
+        CONSOLE_SCREEN_BUFFER_INFOEX now{};
+        if (!m_calls->GetInfo(now)) {
+            return;
+        }
+        if (m_tableChanged) {
+            std::copy(std::begin(m_found.ColorTable), std::end(m_found.ColorTable),
+                      std::begin(now.ColorTable));
+            m_calls->SetInfo(now);
+            m_tableChanged = false;
+        }
+        // The buffer can never be smaller than the visible area: first an area that fits in
+        // both sizes, then the buffer, then the area as found.
+        const SMALL_RECT& found = m_found.srWindow;
+        m_calls->SetWindowInfo(
+            {0, 0, static_cast<SHORT>(std::min(Width(now.srWindow), Width(found)) - 1),
+             static_cast<SHORT>(std::min(Height(now.srWindow), Height(found)) - 1)});
+        m_calls->SetBufferSize(m_found.dwSize);
+        SMALL_RECT window = found;
+        if (m_calls->GetInfo(now)) {
+            const SHORT row = now.dwCursorPosition.Y;
+            SHORT shift = 0;
+            if (row > window.Bottom) {
+                shift = static_cast<SHORT>(row - window.Bottom);
+            } else if (row < window.Top) {
+                shift = static_cast<SHORT>(row - window.Top);
+            }
+            window.Top = static_cast<SHORT>(window.Top + shift);
+            window.Bottom = static_cast<SHORT>(window.Bottom + shift);
+        }
+        m_calls->SetWindowInfo(window);
+    }
+
+    std::unique_ptr<cConsoleCalls> m_calls;
+    const CONSOLE_SCREEN_BUFFER_INFOEX m_found;
     std::string m_foundTitle;
     bool m_titleSaved = false;
     bool m_attributeChanged = false;
-    bool m_bufferShown = false;
+    bool m_bufferSetUp = false;
+    bool m_bufferChanged = false;
+    bool m_tableChanged = false;
+    // True when the table stayed unreadable: attributes are shown as readable entries of it.
+    bool m_remapped = false;
+    tColourTable m_table{};
     RECT m_foundRect{};
     bool m_rectSaved = false;
     bool m_windowMoved = false;
@@ -157,10 +245,14 @@ class cWin32Console : public cConsole {
 
 }  // namespace
 
-std::unique_ptr<cConsole> Sys_CreateTerminalConsole() {
-    CONSOLE_SCREEN_BUFFER_INFO found{};
-    if (GetConsoleScreenBufferInfo(StandardOutput(), &found)) {
-        return std::make_unique<cWin32Console>(found);
+std::unique_ptr<cConsole> Sys_CreateWin32Console(std::unique_ptr<cConsoleCalls> calls) {
+    CONSOLE_SCREEN_BUFFER_INFOEX found{};
+    if (calls->GetInfo(found)) {
+        return std::make_unique<cWin32Console>(std::move(calls), found);
     }
-    return std::make_unique<cPlainConsole>();
+    return std::make_unique<cPlainConsole>(std::move(calls));
+}
+
+std::unique_ptr<cConsole> Sys_CreateTerminalConsole() {
+    return Sys_CreateWin32Console(Sys_CreateSystemConsoleCalls());
 }
