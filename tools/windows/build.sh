@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds Vaultreach for 64-bit Windows on Debian 12: installs the MinGW-w64 toolchain and Wine,
 # cross-builds the libraries the game links (tools/windows/deps.sh, cached in the build
-# folder), then builds vaultreach.exe and the Windows test program.
+# folder), then builds vaultreach.exe and the Windows test program, and zips the release
+# reproducibly: with the build folders mapped out of the program, no link time in it, and
+# SOURCE_DATE_EPOCH (default: the commit's date) for every time, the same commit gives the same
+# zip in any folder.
 # Usage: tools/windows/build.sh [BUILD_DIR]   (default: build-windows)
 set -euo pipefail
 
@@ -40,12 +43,19 @@ if [ "${#missing[@]}" -gt 0 ]; then
     "${missing[@]}"
 fi
 
+SOURCE_DATE_EPOCH="$("$root/tools/source_date_epoch.sh")"
+if [ -n "$SOURCE_DATE_EPOCH" ]; then
+  export SOURCE_DATE_EPOCH
+else
+  unset SOURCE_DATE_EPOCH
+fi
+
 "$here/deps.sh" "$build/deps"
 
 # The game and the Windows test program. ctest runs the tests through Wine (tools/windows/wine.sh
 # prepares it).
 cmake -S "$root" -B "$build/game" -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64-x86_64.cmake" \
-  -DVAULTREACH_WINDOWS_DEPS="$build/deps" -DCMAKE_BUILD_TYPE=Release \
+  -DVAULTREACH_WINDOWS_DEPS="$build/deps" -DCMAKE_BUILD_TYPE=Release -DVAULTREACH_REPRODUCIBLE=ON \
   -DVAULTREACH_TESTS="${VAULTREACH_WINDOWS_TESTS:-ON}" >/dev/null
 cmake --build "$build/game" -j "$(nproc)"
 
@@ -56,5 +66,5 @@ rm -rf "$build/release" "$build/vaultreach-windows.zip"
 mkdir -p "$release"
 cp "$root"/data/* "$release/"
 x86_64-w64-mingw32-strip -o "$release/vaultreach.exe" "$build/game/vaultreach.exe"
-(cd "$build/release" && zip -q -r -X "$build/vaultreach-windows.zip" vaultreach)
+"$root/tools/reproducible_zip.sh" "$build/vaultreach-windows.zip" "$release"
 echo "Windows release: $build/vaultreach-windows.zip ($(stat -c %s "$release/vaultreach.exe") bytes of vaultreach.exe)"

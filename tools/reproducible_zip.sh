@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Zips a folder so that the same files give the same bytes, whoever zips them, wherever and
+# whenever: members in sorted order, every time set to SOURCE_DATE_EPOCH (written in UTC; the
+# oldest time a zip can hold when unset or earlier), fixed permissions (the folders and the
+# programs 755, everything else 644) and no owner or extended times.
+# Usage: tools/reproducible_zip.sh ZIP FOLDER   (the zip holds FOLDER's name and what is in it)
+set -euo pipefail
+
+zip_file="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+parent="$(cd "$(dirname "$2")" && pwd)"
+name="$(basename "$2")"
+
+stamp="${SOURCE_DATE_EPOCH:-0}"
+# DOS times start in 1980.
+if [ "$stamp" -lt 315532800 ]; then
+  stamp=315532800
+fi
+
+cd "$parent"
+find "$name" -type d -exec chmod 755 {} +
+find "$name" -type f \( -name '*.exe' -o -name '*.sh' \) -exec chmod 755 {} +
+find "$name" -type f ! -name '*.exe' ! -name '*.sh' -exec chmod 644 {} +
+find "$name" -exec touch -h -d "@$stamp" {} +
+rm -f "$zip_file"
+find "$name" | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$zip_file"
