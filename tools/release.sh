@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Builds the artefacts of a release of the checked-out commit into dist/: the Debian package
+# (tools/package/build.sh), the Windows zip (tools/windows/build.sh), the browser zip (when
+# tools/web/build.sh is there) and SHA256SUMS over everything in dist/. Every artefact is named
+# with the version of CMakeLists.txt's project() and is built reproducibly: SOURCE_DATE_EPOCH
+# is the commit's date, the build folders are mapped out of the binaries and the archives hold
+# sorted members with fixed times and owners, so building the same commit again, in another
+# folder at another time, gives the same bytes (SHA256SUMS shows it).
+#
+# Usage: tools/release.sh [--only deb|windows|web]
+# The builds go to $VAULTREACH_RELEASE_BUILD (default: build-release-artefacts), one folder per
+# artefact, and are reused by the next release (the Windows libraries are built once).
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+only=""
+case "${1:-}" in
+"") ;;
+--only)
+  only="${2:-}"
+  case "$only" in deb | windows | web) ;; *)
+    echo "usage: tools/release.sh [--only deb|windows|web]" >&2
+    exit 2
+    ;;
+  esac
+  ;;
+*)
+  echo "usage: tools/release.sh [--only deb|windows|web]" >&2
+  exit 2
+  ;;
+esac
+wanted() { [ -z "$only" ] || [ "$only" = "$1" ]; }
+
+build="${VAULTREACH_RELEASE_BUILD:-$root/build-release-artefacts}"
+case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
+dist="$root/dist"
+mkdir -p "$build" "$dist"
+
+SOURCE_DATE_EPOCH="$("$root/tools/source_date_epoch.sh")"
+if [ -z "$SOURCE_DATE_EPOCH" ]; then
+  echo "release: no commit date (not a git checkout?): set SOURCE_DATE_EPOCH" >&2
+  exit 1
+fi
+export SOURCE_DATE_EPOCH
+if [ -n "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" ]; then
+  echo "release: warning: the working tree has changes the commit does not; the artefacts are not the commit's" >&2
+fi
+version=$(sed -n 's/^project(Vaultreach VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+echo "release: Vaultreach $version, commit $(git -C "$root" rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
+
+if wanted deb; then
+  echo "release: the Debian package"
+  deb=$("$root/tools/package/build.sh" "$build/deb" | tail -n 1)
+  rm -f "$dist"/vaultreach_*.deb
+  cp "$deb" "$dist/"
+fi
+if wanted windows; then
+  echo "release: the Windows zip"
+  VAULTREACH_WINDOWS_TESTS=OFF "$root/tools/windows/build.sh" "$build/windows" >"$build/windows.log" 2>&1 || {
+    tail -n 40 "$build/windows.log"
+    exit 1
+  }
+  rm -f "$dist"/vaultreach-*-windows.zip
+  cp "$build/windows/vaultreach-windows.zip" "$dist/vaultreach-$version-windows.zip"
+fi
+if wanted web; then
+  if [ -x "$root/tools/web/build.sh" ]; then
+    echo "release: the browser zip"
+    "$root/tools/web/build.sh" "$build/web" >"$build/web.log" 2>&1 || {
+      tail -n 40 "$build/web.log"
+      exit 1
+    }
+    rm -f "$dist"/vaultreach-*-web.zip
+    cp "$build/web/vaultreach-web.zip" "$dist/vaultreach-$version-web.zip"
+  elif [ "$only" = web ]; then
+    echo "release: there is no browser build (tools/web/build.sh) in this checkout" >&2
+    exit 1
+  else
+    echo "release: no tools/web/build.sh: no browser zip"
+  fi
+fi
+
+cd "$dist"
+rm -f SHA256SUMS
+mapfile -t artefacts < <(LC_ALL=C ls)
+if [ "${#artefacts[@]}" -gt 0 ]; then
+  sha256sum -- "${artefacts[@]}" >SHA256SUMS
+fi
+echo "release: $dist"
+sed 's/^/  /' SHA256SUMS
