@@ -3,7 +3,8 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { AxePuppeteer } from '@axe-core/puppeteer';
-import { answer, assert, nativeInput, preparePage, record, repoRoot, waitForPrompt, waitForText } from './lib.mjs';
+import { answer, assert, liveRegionText, nativeInput, preparePage, record, repoRoot, unnamed, waitForPrompt,
+  waitForText } from './lib.mjs';
 
 // The lines of the game's pictures (its data), long enough not to be words of the story.
 const pictureLines = fs.readdirSync(path.join(repoRoot, 'data'))
@@ -15,26 +16,6 @@ const pictureLines = fs.readdirSync(path.join(repoRoot, 'data'))
 async function axe(page, where) {
   const result = await new AxePuppeteer(page).analyze();
   return result.violations.map((v) => `${where}: ${v.id} (${v.nodes.length}) ${v.help}`);
-}
-
-function walk(node, visit, inside = []) {
-  visit(node, inside);
-  for (const child of node.children || []) walk(child, visit, [...inside, node]);
-}
-
-// The text a screen reader is given for the live region: its static text, in order.
-function logText(tree) {
-  let log = null;
-  walk(tree, (node) => { if (node.role === 'log' && !log) log = node; });
-  if (!log) return null;
-  const parts = [];
-  walk(log, (node, inside) => {
-    if (node.role === 'StaticText' && !inside.some((n) => n.role === 'image' || n.role === 'img')) {
-      parts.push(node.name);
-    }
-    if (node.role === 'image' || node.role === 'img') parts.push(`[${node.name}]`);
-  });
-  return parts.join('');
 }
 
 function count(haystack, needle) {
@@ -97,8 +78,7 @@ export const checks = {
     await page.goto(url);
     await answer(page, nativeInput.slice(0, 6));
     await waitForPrompt(page, 7);
-    const tree = await page.accessibility.snapshot({ interestingOnly: false });
-    const announced = logText(tree);
+    const announced = await liveRegionText(page);
     assert(announced !== null, 'no live region (role log) in the tree');
     const { text } = await record(page);
     for (const sentence of ['Vaultreach awaits.', 'What is your name?', 'Which way do you want to go?',
@@ -113,12 +93,7 @@ export const checks = {
     assert(monster && announced.includes(`[A ${monster.toLowerCase()}]`),
       `the ${monster} of the fight has no text alternative`);
     assert(announced.includes('[The title, Vaultreach, in large letters]'), 'the banner has no text alternative');
-    const missing = [];
-    walk(tree, (node) => {
-      if (['button', 'textbox', 'link', 'image', 'img', 'checkbox'].includes(node.role) && !String(node.name || '').trim()) {
-        missing.push(node.role);
-      }
-    });
+    const missing = await unnamed(page);
     assert(missing.length === 0, `controls without a name: ${missing.join(', ')}`);
     const focused = await page.evaluate(() => document.activeElement && document.activeElement.id);
     assert(focused === 'answer', `focus is on "${focused}" after an answer, not the input line`);

@@ -134,6 +134,38 @@ export async function playerFiles(page) {
   });
 }
 
+function walk(node, visit, inside = []) {
+  visit(node, inside);
+  for (const child of node.children || []) walk(child, visit, [...inside, node]);
+}
+
+// What a screen reader is given for the live region (role log), in order: its text, with each
+// picture as its name in brackets. Null when the page has no live region.
+export async function liveRegionText(page) {
+  const tree = await page.accessibility.snapshot({ interestingOnly: false });
+  let log = null;
+  walk(tree, (node) => { if (node.role === 'log' && !log) log = node; });
+  if (!log) return null;
+  const parts = [];
+  walk(log, (node, inside) => {
+    const inPicture = inside.some((n) => n.role === 'image' || n.role === 'img');
+    if (node.role === 'StaticText' && !inPicture) parts.push(node.name);
+    if (node.role === 'image' || node.role === 'img') parts.push(`[${node.name}]`);
+  });
+  return parts.join('');
+}
+
+// The roles of controls and pictures in the page that have no name.
+export async function unnamed(page) {
+  const tree = await page.accessibility.snapshot({ interestingOnly: false });
+  const missing = [];
+  walk(tree, (node) => {
+    if (['button', 'textbox', 'link', 'image', 'img', 'checkbox'].includes(node.role) &&
+        !String(node.name || '').trim()) missing.push(node.role);
+  });
+  return missing;
+}
+
 export function assert(condition, message) {
   if (!condition) throw new Error(message);
 }

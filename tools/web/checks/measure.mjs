@@ -1,7 +1,7 @@
 // The figures of tools/web/measure.sh. Usage: node measure.mjs URL ACCESS_LOG
 import fs from 'node:fs';
 import { AxePuppeteer } from '@axe-core/puppeteer';
-import { launch, nativeInput, preparePage, waitForPrompt as waitForAnswer } from './lib.mjs';
+import { launch, liveRegionText, nativeInput, preparePage, waitForPrompt as waitForAnswer } from './lib.mjs';
 import { lighthouse } from './lighthouse.mjs';
 
 const [url, accessLog] = process.argv.slice(2);
@@ -75,24 +75,6 @@ function processorSeconds(rootPid) {
     }
   }
   return total / 100; // USER_HZ
-}
-
-function walk(node, visit, inside = []) {
-  visit(node, inside);
-  for (const child of node.children || []) walk(child, visit, [...inside, node]);
-}
-
-async function announced(page) {
-  const tree = await page.accessibility.snapshot({ interestingOnly: false });
-  let log = null;
-  walk(tree, (node) => { if (node.role === 'log' && !log) log = node; });
-  const parts = [];
-  walk(log, (node, inside) => {
-    const inPicture = inside.some((n) => n.role === 'image' || n.role === 'img');
-    if (node.role === 'StaticText' && !inPicture) parts.push(node.name);
-    if ((node.role === 'image' || node.role === 'img') && node.name) parts.push(`[picture: ${node.name}]`);
-  });
-  return parts.join('');
 }
 
 async function quiet(ms, limit) {
@@ -180,12 +162,12 @@ try {
     await page.keyboard.press('Enter');
   }
   await waitForAnswer(page, 4);
-  const beforeTurn = await announced(page);
+  const beforeTurn = await liveRegionText(page);
   await page.type('#answer', nativeInput[3]);
   await page.keyboard.press('Enter');
   await waitForAnswer(page, 5);
-  const afterTurn = await announced(page);
-  console.log(`one turn (the answer "${nativeInput[3]}" in the scripted fight), as the live region announces it:`);
+  const afterTurn = await liveRegionText(page);
+  console.log(`one turn (the answer "${nativeInput[3]}" in the scripted fight), as the live region announces it (a picture as [its name]):`);
   console.log(afterTurn.slice(beforeTurn.length).split('\n').map((line) => `  | ${line}`).join('\n'));
   for (const scheme of ['light', 'dark']) {
     await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
