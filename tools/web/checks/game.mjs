@@ -25,6 +25,31 @@ export const checks = {
     await context.close();
   },
 
+  async 'answers typed before the game is ready wait for their prompts, as in a terminal'({ browser, url }) {
+    const context = await browser.createBrowserContext();
+    const page = await preparePage(context);
+    // The game's wasm is held back until every answer has been typed.
+    let release;
+    const typed = new Promise((resolve) => { release = resolve; });
+    await page.setRequestInterception(true);
+    page.on('request', (request) => {
+      if (request.url().endsWith('.wasm')) typed.then(() => request.continue());
+      else request.continue();
+    });
+    await page.goto(url, { waitUntil: 'domcontentloaded' });
+    for (const line of nativeInput) {
+      if (line) await page.type('#answer', line);
+      await page.keyboard.press('Enter');
+    }
+    const early = await page.evaluate(() => window.__vr.text.length);
+    release();
+    await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+    const { text } = await record(page);
+    assert(early === 0, 'the game had started before the answers were typed');
+    assert(Buffer.from(text, 'utf8').equals(nativeTranscript), 'typed ahead, the game wrote another story');
+    await context.close();
+  },
+
   async 'caption sets the title, the direction menu has its colour class'({ browser, url }) {
     const context = await browser.createBrowserContext();
     const page = await preparePage(context);
