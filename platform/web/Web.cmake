@@ -4,22 +4,24 @@
 
 set(VAULTREACH_WEB_DIR ${CMAKE_CURRENT_LIST_DIR})
 
-# No build folder or source path may reach the outputs: the site must be the same bytes
-# wherever it is built. The build line of the log takes its date from SOURCE_DATE_EPOCH when
-# it is set (CMake's timestamps honour it), as the compiler's own __DATE__ here does not.
 # emcc defines the old macro `unix`, which no standard compiler mode does.
 add_compile_options(-Uunix)
+# No build folder or source path may reach the outputs: the site must be the same bytes
+# wherever it is built.
 add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=.
                     -fdebug-prefix-map=${CMAKE_SOURCE_DIR}=. -fdebug-prefix-map=${CMAKE_BINARY_DIR}=.)
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
+# The build line of the log takes its date from VAULTREACH_SOURCE_DATE_EPOCH (tools/web/build.sh
+# passes the commit's), as this compiler's own __DATE__ ignores SOURCE_DATE_EPOCH. Only the file
+# that logs it is built again when the date changes.
+if(VAULTREACH_SOURCE_DATE_EPOCH)
+  set(ENV{SOURCE_DATE_EPOCH} ${VAULTREACH_SOURCE_DATE_EPOCH})
   string(TIMESTAMP VAULTREACH_BUILD_MONTH "%b" UTC)
   string(TIMESTAMP VAULTREACH_BUILD_DAY "%d" UTC)
   string(TIMESTAMP VAULTREACH_BUILD_YEAR "%Y" UTC)
   string(TIMESTAMP VAULTREACH_BUILD_TIME "%H:%M:%S" UTC)
   string(REGEX REPLACE "^0" " " VAULTREACH_BUILD_DAY "${VAULTREACH_BUILD_DAY}")
-  add_compile_options(-Wno-builtin-macro-redefined
-    "-D__DATE__=\"${VAULTREACH_BUILD_MONTH} ${VAULTREACH_BUILD_DAY} ${VAULTREACH_BUILD_YEAR}\""
-    "-D__TIME__=\"${VAULTREACH_BUILD_TIME}\"")
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/game/Game.cpp PROPERTIES COMPILE_OPTIONS
+    "-Wno-builtin-macro-redefined;-D__DATE__=\"${VAULTREACH_BUILD_MONTH} ${VAULTREACH_BUILD_DAY} ${VAULTREACH_BUILD_YEAR}\";-D__TIME__=\"${VAULTREACH_BUILD_TIME}\"")
 endif()
 
 # Every program: the platform's JavaScript (line input, sleeps, the page's console, the folder

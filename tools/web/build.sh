@@ -60,6 +60,7 @@ fi
 cmake -S "$root" -B "$build/game" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$node;--no-experimental-fetch" \
   -DCMAKE_BUILD_TYPE=Release -DVAULTREACH_TESTS=ON -DGTest_DIR="$gtest/install/lib/cmake/GTest" \
+  -DVAULTREACH_SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" \
   >/dev/null
 cmake --build "$build/game" -j "$jobs"
 
@@ -83,6 +84,11 @@ site="$build/site"
 rm -rf "$site" "$build/vaultreach-web.zip"
 mkdir -p "$site"
 cp "$build/game/vaultreach.js" "$build/game/vaultreach.wasm" "$build/game/vaultreach.data" "$site/"
+# emscripten names the data package with a random identifier (used only by a package cache the
+# game does not use): the package's own hash stands in for it.
+package_id=$(sha256sum "$site/vaultreach.data" | cut -c1-32 |
+  sed -E 's/(.{8})(.{4})(.{4})(.{4})(.{12})/\1-\2-\3-\4-\5/')
+sed -i -E "s/\"package_uuid\":\"[0-9a-f-]+\"/\"package_uuid\":\"$package_id\"/" "$site/vaultreach.js"
 cp "$root"/data/*.ogg "$root"/data/*.wav "$site/"
 cp -R "$root/web/." "$site/"
 # A new release gets a new cache name in the service worker: a hash of every other file.
