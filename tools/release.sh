@@ -8,6 +8,7 @@
 # folder at another time, gives the same bytes (SHA256SUMS shows it).
 #
 # Usage: tools/release.sh [--only deb|windows|web]
+# A whole release empties dist/ first; --only replaces that one artefact and SHA256SUMS.
 # The builds go to $VAULTREACH_RELEASE_BUILD (default: build-release-artefacts), one folder per
 # artefact, and are reused by the next release (the Windows libraries are built once).
 set -euo pipefail
@@ -34,6 +35,10 @@ wanted() { [ -z "$only" ] || [ "$only" = "$1" ]; }
 build="${VAULTREACH_RELEASE_BUILD:-$root/build-release-artefacts}"
 case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
 dist="$root/dist"
+# A whole release starts from an empty dist/; --only replaces one artefact among the others.
+if [ -z "$only" ]; then
+  rm -rf "$dist"
+fi
 mkdir -p "$build" "$dist"
 
 SOURCE_DATE_EPOCH="$("$root/tools/source_date_epoch.sh")"
