@@ -13,8 +13,8 @@
 // - A waiting call is woken from an event of the page, never from inside the game's own code;
 //   a wake that comes from inside (the page acting on a host call) is put off to a microtask.
 // - The player's files are synced to IndexedDB after each save and at exit. A synchronous copy
-//   of them is kept in localStorage until IndexedDB confirms the sync, so a tab closed while the
-//   sync runs loses nothing: the next start puts that copy back.
+//   of them is kept in localStorage until the sync has finished, so a tab closed while the sync
+//   runs loses nothing: the next start puts that copy back.
 
 var LibraryVaultreach = {
   $VR__deps: ['$FS', '$IDBFS'],
@@ -261,7 +261,7 @@ var LibraryVaultreach = {
       return found;
     },
 
-    // The player's files, held in localStorage until IndexedDB has them too.
+    // The player's files, held in localStorage while a sync to IndexedDB runs.
     keepCopy: function() {
       try {
         var copy = {};
@@ -298,10 +298,13 @@ var LibraryVaultreach = {
     },
 
     // Writes the saved folder to IndexedDB; done(error) once the database has it.
+    // The copy is for a sync that never finishes (the tab closed meanwhile). A sync that the
+    // database refused is a failed save, reported as such: the next visit finds the previous
+    // save, as the message says, so the copy goes then too.
     sync: function(done) {
       VR.keepCopy();
       FS.syncfs(false, function(error) {
-        if (!error) VR.dropCopy();
+        VR.dropCopy();
         VR.tell('filesChanged');
         done(error || null);
       });
