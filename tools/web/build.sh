@@ -102,15 +102,12 @@ find "$site" -type f \( -name '*.js' -o -name '*.wasm' -o -name '*.data' -o -nam
     brotli -q 11 -c "$file" >"$file.br"
   done
 
-# The zip: sorted names, one date (SOURCE_DATE_EPOCH), plain permissions, no extra fields.
-find "$site" -type d -exec chmod 755 {} +
-find "$site" -type f -exec chmod 644 {} +
-find "$site" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+# The zip, made as the Windows one is: sorted names, one date (SOURCE_DATE_EPOCH), plain
+# permissions, no extra fields.
 rm -rf "$build/zip"
 mkdir -p "$build/zip"
 cp -a "$site" "$build/zip/vaultreach"
-(cd "$build/zip" && find vaultreach -type f | LC_ALL=C sort |
-  TZ=UTC zip -q -X -D "$build/vaultreach-web.zip" -@)
+"$root/tools/reproducible_zip.sh" "$build/vaultreach-web.zip" "$build/zip/vaultreach"
 rm -rf "$build/zip"
 echo "Browser site: $site; release $release"
 for file in vaultreach.wasm vaultreach.js vaultreach.data; do
