@@ -466,15 +466,6 @@
     if (event.persisted && !running) window.location.reload();
   });
 
-  // The SDL part of the game's module listens for "unload", which browsers deprecate and which
-  // keeps a page out of the back-forward cache; it hears "pagehide", the same moment, instead.
-  for (const name of ['addEventListener', 'removeEventListener']) {
-    const original = window[name];
-    window[name] = function (type, ...rest) {
-      return original.call(this, type === 'unload' ? 'pagehide' : type, ...rest);
-    };
-  }
-
   window.addEventListener('error', () => {
     if (running && !vr) say('The game could not start in this browser.');
   });
