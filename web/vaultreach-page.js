@@ -7,9 +7,11 @@
 //  - Text reaches the transcript a line at a time. A line not yet ended is shown at once but
 //    hidden from screen readers, and is added for real when the game waits for an answer or
 //    after a short quiet spell; so the live region ("log", polite) receives each passage once.
+//  - Each piece of text committed to the transcript is an element of its own, so a screen
+//    reader speaks what is new and nothing it spoke before.
 //  - The decorative pictures (the title banner, the monsters, the gnome) stay in the transcript
-//    as text, inside an element with role "img" and a short name that screen readers read
-//    instead. The banner and the gnome are known by their colours (128 and 9); a monster by
+//    as text hidden from screen readers, inside a figure whose only text for them is a short
+//    name, read where the picture appears. The banner and the gnome are known by their colours (128 and 9); a monster by
 //    its lines matching one of the picture files the game can show, or, when the module cannot
 //    list them, by its shape: three or more lines in a row drawn in punctuation rather than
 //    words (map rows of X and O excepted), named after the monster the story last mentioned.
@@ -111,23 +113,32 @@
     transcript.insertBefore(node, pendingNode);
   }
 
+  // Each piece of text put into the transcript for real is an element of its own (a line, or
+  // the part of one that a prompt or a pause commits), inline so the story flows as before. A
+  // screen reader is told of a new element alone and speaks it once; text added beside earlier
+  // text in one element is reported as all of that element's text removed and inserted again,
+  // and the whole story would be spoken anew each time.
   function appendSegments(segments) {
-    const fragment = document.createDocumentFragment();
+    const piece = document.createElement('span');
+    piece.setAttribute('role', 'paragraph');
     for (const segment of segments) {
-      if (segment.text) fragment.appendChild(styled(segment.text, segment.colour));
+      if (segment.text) piece.appendChild(styled(segment.text, segment.colour));
     }
-    if (fragment.childNodes.length) append(fragment);
+    if (piece.childNodes.length) append(piece);
   }
 
   function closePicture() {
     picture = null;
   }
 
+  // The picture's name is its text for screen readers (shown by the style sheet, off screen, so
+  // copying the story gives what the terminal shows): a live region speaks the text of what it
+  // gains, never the name of an image.
   function openPicture(label, lines, pictureColour) {
     const element = document.createElement('div');
     element.className = 'picture';
-    element.setAttribute('role', 'img');
-    element.setAttribute('aria-label', label);
+    element.setAttribute('role', 'figure');
+    element.dataset.name = label;
     const art = document.createElement('span');
     art.setAttribute('aria-hidden', 'true');
     element.appendChild(art);
