@@ -23,11 +23,11 @@ export const nativeInput = fs.readFileSync(path.join(nativeGame, 'input'), 'utf8
 export const nativeTranscript = fs.readFileSync(path.join(nativeGame, 'transcript'));
 export const nativeSeed = Number(fs.readFileSync(path.join(nativeGame, 'seed'), 'utf8').trim());
 
-export async function launch(extraFlags = []) {
+export async function launch(extraFlags = [], { headless = true } = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vaultreach-chromium-'));
   const browser = await puppeteer.launch({
     executablePath: chromePath,
-    headless: true,
+    headless,
     userDataDir: profile,
     args: [...chromeFlags, '--autoplay-policy=user-gesture-required', ...extraFlags],
   });
@@ -41,17 +41,20 @@ export async function launch(extraFlags = []) {
 
 // Runs in the page before any of its scripts: the calendar starts at the seed's second, the
 // ticks at 0, and every timer fires at once while the clock jumps by its delay, so pauses pass
-// at once and the game draws the same numbers as the native game did. It also records what
-// the game gives the page (host calls) and every AudioContext made.
-function testHooks(seedMs) {
+// at once and the game draws the same numbers as the native game did. With realTimers the
+// calendar stays at the seed's second and nothing else changes: the pauses take their real time.
+// It also records what the game gives the page (host calls) and every AudioContext made.
+function testHooks(seedMs, realTimers) {
   let virtual = 0;
   const realSetTimeout = window.setTimeout.bind(window);
   Date.now = () => seedMs + virtual;
-  performance.now = () => virtual;
-  window.setTimeout = (callback, delay, ...rest) => {
-    virtual += Math.max(0, Number(delay) || 0);
-    return realSetTimeout(callback, 0, ...rest);
-  };
+  if (!realTimers) {
+    performance.now = () => virtual;
+    window.setTimeout = (callback, delay, ...rest) => {
+      virtual += Math.max(0, Number(delay) || 0);
+      return realSetTimeout(callback, 0, ...rest);
+    };
+  }
   const record = { text: '', waits: 0, waiting: false, exited: null, titles: [], moves: [],
     audio: [], colours: [] };
   window.__vr = record;
@@ -89,7 +92,7 @@ function testHooks(seedMs) {
   });
 }
 
-export async function preparePage(context, { seed = nativeSeed, media = [], viewport } = {}) {
+export async function preparePage(context, { seed = nativeSeed, media = [], viewport, realTimers = false } = {}) {
   const page = await context.newPage();
   const errors = [];
   page.on('pageerror', (error) => errors.push(String(error)));
@@ -100,7 +103,7 @@ export async function preparePage(context, { seed = nativeSeed, media = [], view
   if (media.length) await page.emulateMediaFeatures(media);
   if (viewport) await page.emulate(viewport);
   else await page.setViewport({ width: 1000, height: 800 });
-  await page.evaluateOnNewDocument(testHooks, seed * 1000);
+  await page.evaluateOnNewDocument(testHooks, seed * 1000, realTimers);
   return page;
 }
 
@@ -140,17 +143,24 @@ function walk(node, visit, inside = []) {
 }
 
 // What a screen reader is given for the live region (role log), in order: its text, with each
-// picture as its name in brackets. Null when the page has no live region.
+// picture (an image, or a figure whose text is the picture's name) as its name in brackets.
+// Null when the page has no live region.
 export async function liveRegionText(page) {
   const tree = await page.accessibility.snapshot({ interestingOnly: false });
   let log = null;
   walk(tree, (node) => { if (node.role === 'log' && !log) log = node; });
   if (!log) return null;
+  const picture = (node) => ['image', 'img', 'figure'].includes(node.role);
+  const text = (node) => {
+    const parts = [];
+    walk(node, (n) => { if (n.role === 'StaticText') parts.push(n.name); });
+    return parts.join('');
+  };
   const parts = [];
   walk(log, (node, inside) => {
-    const inPicture = inside.some((n) => n.role === 'image' || n.role === 'img');
-    if (node.role === 'StaticText' && !inPicture) parts.push(node.name);
-    if (node.role === 'image' || node.role === 'img') parts.push(`[${node.name}]`);
+    if (inside.some(picture)) return;
+    if (node.role === 'StaticText') parts.push(node.name);
+    if (picture(node)) parts.push(`[${node.name || text(node)}]`);
   });
   return parts.join('');
 }
