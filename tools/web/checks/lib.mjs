@@ -23,9 +23,18 @@ export const nativeInput = fs.readFileSync(path.join(nativeGame, 'input'), 'utf8
 export const nativeTranscript = fs.readFileSync(path.join(nativeGame, 'transcript'));
 export const nativeSeed = Number(fs.readFileSync(path.join(nativeGame, 'seed'), 'utf8').trim());
 
-export async function launch(extraFlags = [], { headless = true } = {}) {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vaultreach-chromium-'));
-  const browser = await puppeteer.launch({
+export const firefoxPath = process.env.FIREFOX_PATH || '/usr/bin/firefox-esr';
+
+// Chromium, or with firefox Debian's Firefox ESR (driven over WebDriver BiDi), with a fresh profile.
+export async function launch(extraFlags = [], { headless = true, firefox = false } = {}) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vaultreach-browser-'));
+  const browser = await puppeteer.launch(firefox ? {
+    browser: 'firefox',
+    executablePath: firefoxPath,
+    headless,
+    userDataDir: profile,
+    args: extraFlags,
+  } : {
     executablePath: chromePath,
     headless,
     userDataDir: profile,
@@ -143,24 +152,17 @@ function walk(node, visit, inside = []) {
 }
 
 // What a screen reader is given for the live region (role log), in order: its text, with each
-// picture (an image, or a figure whose text is the picture's name) as its name in brackets.
-// Null when the page has no live region.
+// picture as its name in brackets. Null when the page has no live region.
 export async function liveRegionText(page) {
   const tree = await page.accessibility.snapshot({ interestingOnly: false });
   let log = null;
   walk(tree, (node) => { if (node.role === 'log' && !log) log = node; });
   if (!log) return null;
-  const picture = (node) => ['image', 'img', 'figure'].includes(node.role);
-  const text = (node) => {
-    const parts = [];
-    walk(node, (n) => { if (n.role === 'StaticText') parts.push(n.name); });
-    return parts.join('');
-  };
   const parts = [];
   walk(log, (node, inside) => {
-    if (inside.some(picture)) return;
-    if (node.role === 'StaticText') parts.push(node.name);
-    if (picture(node)) parts.push(`[${node.name || text(node)}]`);
+    const inPicture = inside.some((n) => n.role === 'image' || n.role === 'img');
+    if (node.role === 'StaticText' && !inPicture) parts.push(node.name);
+    if (node.role === 'image' || node.role === 'img') parts.push(`[${node.name}]`);
   });
   return parts.join('');
 }

@@ -1,0 +1,247 @@
+// The scripted game on the real page, in a Chromium window on the virtual display that
+// screen_reader.sh started, typed with real keys (xdotool: Orca hears them as key presses) while
+// Orca reads it. For each answer it prints what Orca spoke and checks it against what the
+// answer added to the live region. Prints "N passed, N failed"; exits non-zero on a failure.
+// Usage: node listen.mjs URL ORCA_DEBUG_FILE SPEECH_LOG [chromium|firefox]
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+import { launch, nativeInput, preparePage, repoRoot } from '../checks/lib.mjs';
+
+const [url, orcaLog, speechLog, browserName = 'chromium'] = process.argv.slice(2);
+const firefox = browserName === 'firefox';
+// Name, weapon, a step into the first fight, its rounds, steps east, the map and the condition.
+const answers = nativeInput.slice(0, nativeInput.indexOf('c') + 1);
+const kQuietMs = 10000; // speech must end this long after the passage's end, at most
+const kSettleMs = 2000; // no new speech for this long, and none in progress, is quiet
+const kWordsPerSecond = 3; // the synthesiser's 180 words a minute
+
+// The lines of the game's pictures, long enough not to be words of the story.
+const pictureLines = fs.readdirSync(path.join(repoRoot, 'data'))
+  .filter((name) => name.endsWith('.txt') && !/^(Plot Point|Weapons|sounds)/.test(name))
+  .flatMap((name) => fs.readFileSync(path.join(repoRoot, 'data', name), 'utf8').split('\n'))
+  .map((line) => line.replace(/\r$/, '').trim())
+  .filter((line) => line.replace(/\s/g, '').length >= 8);
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const xdotool = (...args) => execFileSync('xdotool', args, { encoding: 'utf8' }).trim();
+const flat = (text) => text.replace(/\s+/g, ' ').trim();
+const count = (haystack, needle) => (needle ? haystack.split(needle).length - 1 : 0);
+// Orca's echo of a key press: the key's name and a space ("s ", "return ", "left shift ").
+const keyEcho = (u) => / $/.test(u.text) && u.text.trim().split(' ').length <= 2;
+
+// Orca's debug file: one entry per line that starts with a time; its continuation lines are
+// indented. Each SPEECH OUTPUT entry is one utterance: {at (ms since 1970), text}.
+function orcaSpeech() {
+  const today = new Date();
+  const utterances = [];
+  const entries = fs.readFileSync(orcaLog, 'utf8').split(/\n(?=\d\d:\d\d:\d\d\.\d{6} - )/);
+  for (const entry of entries) {
+    const found = entry.match(/^(\d\d):(\d\d):(\d\d)\.(\d{6}) - SPEECH OUTPUT: '([\s\S]*)$/);
+    if (!found) continue;
+    const at = new Date(today.getFullYear(), today.getMonth(), today.getDate(),
+      Number(found[1]), Number(found[2]), Number(found[3]), Number(found[4]) / 1000).getTime();
+    const text = found[5].replace(/\n {18}/g, '\n').replace(/'(?: voice=\S+)? ?(?:\{[^\n]*\}|None)?\s*$/, '');
+    utterances.push({ at: at > Date.now() + 3600e3 ? at - 86400e3 : at, text });
+  }
+  return utterances;
+}
+
+// What the synthesiser was given and how far it got: {id, start, end (null when cut off), text}.
+function synthesised() {
+  const said = new Map();
+  const lines = fs.existsSync(speechLog) ? fs.readFileSync(speechLog, 'utf8').split('\n') : [];
+  for (const line of lines) {
+    const [kind, id, at, ...words] = line.split(' ');
+    if (kind === 'start') said.set(id + at, { id, start: Number(at) * 1000, end: null, text: words.join(' ') });
+    if (kind === 'end') {
+      const open = [...said.values()].find((u) => u.id === id && u.end === null);
+      if (open) open.end = Number(at) * 1000;
+    }
+  }
+  return [...said.values()];
+}
+
+// Waits until nothing is being said and nothing new was said for kSettleMs since the later of
+// the last speech and since, or until the deadline. Returns when speech went quiet (ms since
+// 1970), or null at the deadline.
+async function quiet(deadline, since = 0) {
+  for (;;) {
+    const spoken = orcaSpeech();
+    const voice = synthesised();
+    // The synthesiser says one thing at a time: only the latest start can still be going.
+    const latest = voice[voice.length - 1];
+    const speaking = Boolean(latest) && latest.end === null;
+    const last = Math.max(0, ...spoken.map((u) => u.at), ...voice.map((u) => u.end || u.start));
+    if (!speaking && Date.now() - Math.max(last, since) >= kSettleMs) return last;
+    if (Date.now() > deadline) return null;
+    await sleep(200);
+  }
+}
+
+// The prompts the game has asked so far (0 while a page is loading).
+// What the story offers a screen reader, from the page itself (Firefox has no tree to ask
+// for): the transcript's text that is not hidden from screen readers, each picture as its name
+// in brackets.
+const storyText = (page) => page.evaluate(() => {
+  const parts = [];
+  const visit = (node) => {
+    if (node.nodeType === Node.TEXT_NODE) parts.push(node.data);
+    if (node.nodeType !== Node.ELEMENT_NODE || node.getAttribute('aria-hidden') === 'true') return;
+    if (node.classList.contains('picture-name')) parts.push(`[${node.dataset.name}]`);
+    for (const child of node.childNodes) visit(child);
+  };
+  visit(document.getElementById('transcript'));
+  return parts.join('');
+});
+
+const waits = (page) => page.evaluate(() => (window.__vr ? window.__vr.waits : 0)).catch(() => 0);
+async function waitForPrompt(page, n, timeoutMs = 180000) {
+  const started = Date.now();
+  while ((await waits(page)) < n) {
+    if (Date.now() - started > timeoutMs) throw new Error(`the game never asked its prompt ${n}`);
+    await sleep(50);
+  }
+  return Date.now();
+}
+
+// The browser's window on the display; windows that come and go while it starts are skipped.
+async function browserWindow() {
+  for (let tries = 0; tries < 100; tries += 1) {
+    try {
+      const found = xdotool('search', '--onlyvisible', '--name', firefox ? 'Firefox' : 'Chromium')
+        .split('\n').filter(Boolean);
+      if (found.length) return found.pop();
+    } catch (notYet) {
+      // no such window yet, or one that closed while xdotool looked
+    }
+    await sleep(100);
+  }
+  throw new Error(`no ${browserName} window on the display`);
+}
+
+function show(utterances, from) {
+  for (const u of utterances) {
+    console.log(`    ${((u.at - from) / 1000).toFixed(1).padStart(5)} s  '${u.text.replace(/\n/g, ' / ')}'`);
+  }
+}
+
+let passed = 0;
+let failed = 0;
+function rule(ok, what) {
+  if (ok) passed += 1;
+  else failed += 1;
+  console.log(`  ${ok ? 'ok  ' : 'FAIL'} ${what}`);
+}
+
+const browser = await launch(firefox ? ['--width=1280', '--height=1000'] : ['--force-renderer-accessibility',
+  '--window-position=0,0', '--window-size=1280,1000'], { headless: false, firefox });
+try {
+  const page = await preparePage(browser.defaultBrowserContext(), { realTimers: true });
+  for (const other of await browser.pages()) if (other !== page) await other.close();
+  xdotool('windowfocus', '--sync', await browserWindow());
+  // As a player loads it: puppeteer's own navigation would leave the keyboard in the address bar.
+  // A key the address bar missed while it opened makes a search of the address: type it again.
+  let loadAt = 0;
+  for (let tries = 0; !page.url().startsWith(url); tries += 1) {
+    if (tries === 3) throw new Error(`the address bar never took ${url} (at ${page.url()})`);
+    if (tries > 0) console.log(`the address bar took something else (${page.url()}); typing the address again`);
+    xdotool('key', '--clearmodifiers', 'ctrl+l');
+    await sleep(500);
+    xdotool('type', '--delay', '40', url);
+    await sleep(300);
+    xdotool('key', 'Return');
+    await sleep(300); // Orca's echo of the Return key
+    loadAt = Date.now();
+    await page.waitForNavigation({ timeout: 10000 }).catch(() => {});
+  }
+  const titleAt = await waitForPrompt(page, 1, 60000);
+  const loadQuiet = await quiet(titleAt + 60000, titleAt);
+  const title = await storyText(page);
+  const atLoad = orcaSpeech().filter((u) => u.at >= loadAt && !keyEcho(u));
+  console.log(`page load: the title's prompt after ${((titleAt - loadAt) / 1000).toFixed(1)} s; ` +
+    `Orca spoke ${atLoad.reduce((n, u) => n + u.text.length, 0)} characters for the ${title.length} of the story`);
+  show(atLoad, loadAt);
+  const repeated = atLoad.filter((u, i) => u.text.trim().length > 3 &&
+    atLoad.findIndex((v) => v.text === u.text) !== i);
+  rule(repeated.length === 0, `page load: nothing said twice${repeated.length ? ` ('${repeated[0].text}')` : ''}`);
+  rule(loadQuiet !== null && loadQuiet <= titleAt + kQuietMs,
+    `page load: quiet within ${kQuietMs / 1000} s of the name prompt`);
+
+  const focused = await page.evaluate(() => document.activeElement && document.activeElement.id);
+  rule(focused === 'answer', `page load: focus in the input line (is "${focused}")`);
+
+  let before = title;
+  for (let i = 0; i < answers.length; i += 1) {
+    const answer = answers[i];
+    const typedAt = Date.now();
+    if (answer) xdotool('type', '--delay', '120', answer);
+    await sleep(200);
+    const enterAt = Date.now();
+    xdotool('key', 'Return');
+    const promptAt = await waitForPrompt(page, i + 2);
+    // The passage ends when the game waits, or, if later, when a voice at 180 words a minute that
+    // began it with its first new text would have said it all.
+    let first = null;
+    for (const until = Date.now() + 5000; !first && Date.now() < until; await sleep(100)) {
+      first = orcaSpeech().find((u) => u.at >= enterAt && !keyEcho(u));
+    }
+    const words = flat((await storyText(page)).slice(before.length)).split(' ').length;
+    const passageEnd = Math.max(promptAt, first ? first.at + (1000 * words) / kWordsPerSecond : 0);
+    const quietAt = await quiet(passageEnd + kQuietMs + 5000, promptAt);
+    const after = await storyText(page);
+    const added = after.startsWith(before) ? after.slice(before.length) : after;
+    const heard = added.replace(/\[([^\]]*)\]/g, '$1');
+    before = after;
+    const all = orcaSpeech().filter((u) => u.at >= typedAt);
+    const passage = all.filter((u) => u.at >= enterAt && !keyEcho(u));
+    const spokenChars = all.reduce((n, u) => n + u.text.length, 0);
+    const voice = synthesised().filter((u) => u.start >= enterAt);
+    // Orca cuts its echo of one key short at the next one; what counts is the story's speech.
+    const cut = voice.filter((u) => u.end === null && !(u.start < enterAt + 1500 && u.text.trim().split(' ').length <= 2));
+    console.log(`answer ${i + 1} "${answer}": the live region gained ${heard.length} characters; Orca spoke ` +
+      `${spokenChars} in ${all.length} utterances; the prompt at ${((promptAt - enterAt) / 1000).toFixed(1)} s, the ` +
+      `passage's end at 180 words a minute at ${((passageEnd - enterAt) / 1000).toFixed(1)} s, ${quietAt ? 'quiet at ' +
+      `${((quietAt - enterAt) / 1000).toFixed(1)} s` : 'still speaking'}${cut.length ? `; ${cut.length} cut off` : ''}`);
+    show(all, enterAt);
+    const where = `answer ${i + 1} "${answer}"`;
+    rule(spokenChars <= 1.3 * heard.length + 80,
+      `${where}: ${spokenChars} characters spoken for ${heard.length} new (at most 1.3 times, plus 80)`);
+    const last = passage[passage.length - 1];
+    rule(Boolean(last) && /\?:\s*$/.test(last.text) && cut.length === 0,
+      `${where}: the prompt's "?:" is the last thing said, and nothing was cut off`);
+    rule(quietAt !== null && quietAt <= passageEnd + kQuietMs,
+      `${where}: quiet within ${kQuietMs / 1000} s of the passage's end`);
+    const saidText = flat(passage.map((u) => u.text).join(' '));
+    const labels = [...added.matchAll(/\[([^\]]+)\]/g)].map((m) => m[1]);
+    for (const label of new Set(labels)) {
+      rule(count(saidText, label) === count(labels.join('\n'), label),
+        `${where}: the picture "${label}" named ${count(saidText, label)} times, shown ${count(labels.join('\n'), label)}`);
+    }
+    const lines = pictureLines.filter((line) => saidText.includes(flat(line)));
+    rule(lines.length === 0, `${where}: no picture's lines spoken${lines.length ? ` ('${lines[0]}')` : ''}`);
+    // The echo would be an utterance of its own; a name is also counted where the story says it.
+    const word = (text) => (answer.length > 1 ? count(` ${text.replace(/[^\w']+/g, ' ')} `, ` ${answer} `) : 0);
+    rule(!passage.some((u) => u.text.trim().toLowerCase() === answer.toLowerCase()) &&
+      word(saidText) <= word(heard), `${where}: the echoed answer is not spoken`);
+    // What was said must be the new text, in its order.
+    const story = flat(heard);
+    let cursor = 0;
+    const strays = [];
+    for (const u of passage) {
+      const said = flat(u.text).replace(/^Story /, ''); // the live region's name, said before a message
+      const at = story.indexOf(said, cursor);
+      if (at < 0) strays.push(u.text);
+      else cursor = at + said.length;
+    }
+    rule(strays.length === 0, `${where}: everything said is the new text, in order${strays.length ?
+      ` (not: '${flat(strays[0]).slice(0, 80)}')` : ''}`);
+    const focusAfter = await page.evaluate(() => document.activeElement && document.activeElement.id);
+    rule(focusAfter === 'answer', `${where}: focus stays in the input line (is "${focusAfter}")`);
+    // A player who waited that long would type now, cutting off whatever is still being said.
+  }
+} finally {
+  await browser.close();
+}
+console.log(`screen reader: ${passed} passed, ${failed} failed`);
+process.exit(failed === 0 && passed > 0 ? 0 : 1);
