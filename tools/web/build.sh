@@ -10,26 +10,13 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 build="$(mkdir -p "${1:-$root/build-web}" && cd "${1:-$root/build-web}" && pwd)"
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
-fi
-missing=()
-for package in emscripten cmake make googletest zip brotli; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
 # Any node of 18 or later runs the tests and the checks; Debian's when there is none.
+node_packages=()
 if ! command -v node >/dev/null; then
-  missing+=(nodejs npm)
+  node_packages=(nodejs npm)
 fi
-if [ "${#missing[@]}" -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
-    --no-install-recommends "${missing[@]}"
-fi
+"$root/tools/install-packages.sh" --no-recommends emscripten cmake make googletest zip brotli \
+  "${node_packages[@]}"
 if [ -f "$here/package-lock.json" ] && [ ! -d "$here/node_modules" ]; then
   (cd "$here" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
 fi

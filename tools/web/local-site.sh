@@ -11,9 +11,11 @@ start_local_site() {
     echo "No site in $build/site: build it first with tools/web/build.sh" >&2
     exit 1
   fi
-  if ! command -v chromium >/dev/null || ! command -v node >/dev/null || ! command -v python3 >/dev/null; then
-    apt-get update -qq && apt-get -o DPkg::Lock::Timeout=600 install -y -qq chromium nodejs npm python3 >/dev/null
+  local node_packages=()
+  if ! command -v node >/dev/null; then
+    node_packages=(nodejs npm)
   fi
+  "$web/../install-packages.sh" --no-recommends chromium python3 "${node_packages[@]}"
   if [ ! -f "$web/node_modules/.package-lock.json" ] ||
     [ "$web/package-lock.json" -nt "$web/node_modules/.package-lock.json" ]; then
     (cd "$web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error >/dev/null)

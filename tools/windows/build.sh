@@ -12,36 +12,24 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 build="$(mkdir -p "${1:-$root/build-windows}" && cd "${1:-$root/build-windows}" && pwd)"
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
-fi
-
 # apt-get source needs the source entries of the repository apt already uses.
+refresh=()
 if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+  fi
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
     sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-      $sudo tee /etc/apt/sources.list.d/vaultreach-deb-src.sources >/dev/null
+      "${sudo[@]}" tee /etc/apt/sources.list.d/vaultreach-deb-src.sources >/dev/null
   else
     sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
-      $sudo tee /etc/apt/sources.list.d/vaultreach-deb-src.list >/dev/null
+      "${sudo[@]}" tee /etc/apt/sources.list.d/vaultreach-deb-src.list >/dev/null
   fi
-  $sudo apt-get update -qq
+  refresh=(--refresh)
 fi
-
-missing=()
-for package in g++-mingw-w64-x86-64 wine64 wine dpkg-dev cmake make pkg-config googletest zip \
-  unzip tmux; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}"
-fi
+"$root/tools/install-packages.sh" --no-recommends "${refresh[@]}" g++-mingw-w64-x86-64 wine64 wine \
+  dpkg-dev cmake make pkg-config googletest zip unzip tmux
 
 SOURCE_DATE_EPOCH="$("$root/tools/source_date_epoch.sh")"
 if [ -n "$SOURCE_DATE_EPOCH" ]; then
