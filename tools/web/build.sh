@@ -33,8 +33,15 @@ fi
 export SOURCE_DATE_EPOCH
 jobs=2
 
-# GoogleTest for emscripten, built once per build folder.
+# GoogleTest for emscripten, built once per machine (for this emscripten and this GoogleTest)
+# in the same cache as the Windows libraries; a build folder that holds one keeps it.
 gtest="$build/googletest"
+if [ ! -e "$gtest" ]; then
+  key=$( (emcc --version | head -n 1; dpkg-query -W googletest) | sha256sum | cut -c1-16)
+  cache="${VAULTREACH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vaultreach}/emscripten-googletest-$key"
+  mkdir -p "$cache"
+  ln -s "$cache" "$gtest"
+fi
 if [ ! -f "$gtest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
   echo "Building GoogleTest for emscripten (once)"
   cmake -S /usr/src/googletest -B "$gtest/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
@@ -53,17 +60,9 @@ cmake --build "$build/game" -j "$jobs"
 
 echo "== The portable test suite under node =="
 (cd "$build/game" && ctest --output-on-failure -j "$jobs" --timeout 300)
-# ctest's counts are of suites; GoogleTest's own lines give the cases.
-log="$build/game/Testing/Temporary/LastTest.log"
-count() {
-  awk -v mark="$1" 'index($0, mark) == 1 && $4 ~ /^[0-9]+$/ {n += $4} END {print n + 0}' "$log"
-}
-passed=$(count '[  PASSED  ] ')
-skipped=$(count '[  SKIPPED ] ')
-failed=$(count '[  FAILED  ] ')
-echo "Under node: $((passed + skipped + failed)) test cases run, $passed passed, $skipped skipped," \
-  "$failed failed. Native only (tests/CMakeLists.txt): the real program's tests, the link," \
-  "permission, FIFO and data file cases, and SDL_mixer's own tests."
+"$root/tools/count_cases.sh" "$build/game" "Under node"
+echo "Native only (tests/CMakeLists.txt): the real program's tests, the link, permission, FIFO" \
+  "and data file cases, and SDL_mixer's own tests."
 
 # The site: the module, the sounds it fetches after the title, and every file of web/. Text and
 # wasm files get their compressed twins beside them (.gz and .br) for servers that send those.

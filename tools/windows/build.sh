@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Vaultreach for 64-bit Windows on Debian 12: installs the MinGW-w64 toolchain and Wine,
-# cross-builds the libraries the game links (tools/windows/deps.sh, cached in the build
+# cross-builds the libraries the game links (tools/windows/deps.sh, once per machine, in a cache
 # folder), then builds vaultreach.exe and the Windows test program, and zips the release
 # reproducibly: with the build folders mapped out of the program, no link time in it, and
 # SOURCE_DATE_EPOCH (default: the commit's date) for every time, the same commit gives the same
@@ -38,6 +38,19 @@ else
   unset SOURCE_DATE_EPOCH
 fi
 
+# The libraries take minutes to build and change only with their sources, the toolchain or
+# deps.sh: they are built once per machine, in a cache folder named after all three, and the
+# build folder links to it (VAULTREACH_CACHE moves the cache; a build folder that holds
+# libraries of its own keeps them).
+if [ ! -e "$build/deps" ]; then
+  key=$( (cat "$here/deps.sh" "$here/mingw-w64-x86_64.cmake"
+    x86_64-w64-mingw32-gcc-posix --version
+    apt-cache showsrc libogg libvorbis libsdl1.2 sdl-mixer1.2 | grep '^Version:'
+    dpkg-query -W googletest) | sha256sum | cut -c1-16)
+  cache="${VAULTREACH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vaultreach}/windows-deps-$key"
+  "$here/deps.sh" "$cache/prefix"
+  ln -s "$cache/prefix" "$build/deps"
+fi
 "$here/deps.sh" "$build/deps"
 
 # The game and the Windows test program. ctest runs the tests through Wine (tools/windows/wine.sh
