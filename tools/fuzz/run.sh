@@ -21,7 +21,7 @@ executions="${1:-20000}"
 terminal_seconds="${2:-60}"
 max_seconds="${FUZZ_MAX_SECONDS:-1200}"
 
-"$root/tools/install-packages.sh" clang libclang-rt-14-dev cmake make pkg-config libsdl1.2-dev \
+"$root/tools/install-packages.sh" clang libclang-rt-14-dev cmake make pkg-config ccache libsdl1.2-dev \
   libsdl-mixer1.2-dev
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \

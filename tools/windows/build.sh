@@ -29,7 +29,7 @@ if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sour
   refresh=(--refresh)
 fi
 "$root/tools/install-packages.sh" --no-recommends "${refresh[@]}" g++-mingw-w64-x86-64 wine64 wine \
-  dpkg-dev cmake make pkg-config googletest zip unzip tmux
+  dpkg-dev cmake make pkg-config googletest zip unzip tmux ccache
 
 SOURCE_DATE_EPOCH="$("$root/tools/source_date_epoch.sh")"
 if [ -n "$SOURCE_DATE_EPOCH" ]; then
