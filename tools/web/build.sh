@@ -15,7 +15,7 @@ node_packages=()
 if ! command -v node >/dev/null; then
   node_packages=(nodejs npm)
 fi
-"$root/tools/install-packages.sh" --no-recommends emscripten cmake make googletest zip brotli \
+"$root/tools/install-packages.sh" --no-recommends emscripten cmake make googletest zip brotli ccache \
   "${node_packages[@]}"
 if [ -f "$here/package-lock.json" ] && [ ! -d "$here/node_modules" ]; then
   (cd "$here" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
