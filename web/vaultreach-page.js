@@ -19,6 +19,8 @@
 //    reduced motion.
 //  - Quit and Ctrl-C end the game as "q" does; Ctrl-D ends the input; leaving the page quits
 //    (the game saves). Typing during a pause queues the line, as a terminal does.
+//  - A click anywhere that is not on a control and selects nothing gives the input line the
+//    keys. Inside another site's frame the page takes no keys until then.
 'use strict';
 
 (function () {
@@ -327,6 +329,7 @@
       link.textContent = file.name;
       item.appendChild(link);
       item.appendChild(document.createTextNode(' (' + file.bytes.length + ' bytes)'));
+      if (framed) offerText(item, file);
       filesList.appendChild(item);
     }
   }
@@ -470,6 +473,48 @@
     if (running && !vr) say('The game could not start in this browser.');
   });
 
+  // Inside another site's page (a game host's frame) or on its own.
+  const framed = window.top !== window.self;
+  document.getElementById('files-framed').hidden = !framed;
+
+  // A click or a tap anywhere on the page gives the input line the keys: a click on the story
+  // to read it must not leave the keys with the story, and inside a frame, where autofocus does
+  // not reach, that click is the way in. A click that selected text (to copy it) or was meant
+  // for another control keeps its own effect.
+  function focusOnClick(event) {
+    const target = event.target instanceof Element ? event.target : null;
+    if (target && target.closest('a, button, input, label, select, textarea, summary, ' +
+        '[contenteditable], #files')) return;
+    if (String(window.getSelection()) !== '') return;
+    const keys = input.disabled ? send : input;
+    if (!keys.disabled && document.activeElement !== keys) keys.focus({ preventScroll: true });
+  }
+  document.addEventListener('click', focusOnClick);
+
+  // The input line has the keys from the start on the game's own page. In a frame it waits for
+  // the frame to have them, so that the host page's keys stay the host's.
+  function focusAtStart() {
+    if (!framed || document.hasFocus()) input.focus();
+  }
+
+  // A host's frame may refuse downloads (a sandbox without allow-downloads drops them and tells
+  // the page nothing), so there each file can also be shown as text, to copy.
+  function offerText(item, file) {
+    const show = document.createElement('button');
+    show.type = 'button';
+    show.textContent = 'Show';
+    show.setAttribute('aria-label', 'Show ' + file.name);
+    show.setAttribute('aria-expanded', 'false');
+    const text = document.createElement('pre');
+    text.hidden = true;
+    text.textContent = new TextDecoder().decode(file.bytes);
+    show.addEventListener('click', () => {
+      text.hidden = !text.hidden;
+      show.setAttribute('aria-expanded', text.hidden ? 'false' : 'true');
+    });
+    item.append(show, text);
+  }
+
   const previousInitialized = window.Module && window.Module.onRuntimeInitialized;
   window.Module = Object.assign(window.Module || {}, {
     host: {
@@ -508,11 +553,15 @@
     if (workerDue || !('serviceWorker' in navigator) || !window.isSecureContext) return;
     workerDue = true;
     setTimeout(() => {
-      navigator.serviceWorker.register('sw.js').catch(() => {
-        // without a worker the game still plays; it just needs the network next time
-      });
+      // Without a worker the game still plays; it just needs the network next time. A frame
+      // may forbid workers outright, and then even asking throws.
+      try {
+        navigator.serviceWorker.register('sw.js').catch(() => {});
+      } catch (forbidden) {
+        // as above
+      }
     }, delay);
   }
 
-  input.focus();
+  focusAtStart();
 })();
