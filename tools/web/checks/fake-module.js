@@ -62,5 +62,8 @@
     files() { return [...files].map(([name, bytes]) => ({ name, bytes })); },
     pictures() { return [{ name: 'Skeleton.txt', text: skeleton }]; },
   };
-  setTimeout(() => { if (Module.onRuntimeInitialized) Module.onRuntimeInitialized(); game(); }, 0);
+  Promise.resolve(Module.vrMayStart).then(() => setTimeout(() => {
+    if (Module.onRuntimeInitialized) Module.onRuntimeInitialized();
+    game();
+  }, 0));
 })();

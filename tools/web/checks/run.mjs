@@ -6,10 +6,11 @@ import { checks as game } from './game.mjs';
 import { checks as access } from './access.mjs';
 import { checks as offline } from './offline.mjs';
 import { checks as frame } from './frame.mjs';
+import { checks as tabs } from './tabs.mjs';
 import { checks as lighthouse } from './lighthouse.mjs';
 
 const [url, site, filter, hostUrl] = process.argv.slice(2);
-const all = { ...game, ...access, ...offline, ...frame, ...lighthouse };
+const all = { ...game, ...access, ...offline, ...frame, ...tabs, ...lighthouse };
 const log = (line) => console.log(`  ${line}`);
 let passed = 0;
 let failed = 0;
