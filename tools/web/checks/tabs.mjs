@@ -1,4 +1,5 @@
-// The player's files when the browser gets in the way: two tabs of the game at once.
+// The player's files when the browser gets in the way: two tabs of the game at once, and an
+// IndexedDB that refuses to write.
 import { AxePuppeteer } from '@axe-core/puppeteer';
 import { answer, assert, playerFiles, preparePage, record, waitForPrompt } from './lib.mjs';
 
@@ -70,6 +71,34 @@ export const checks = {
       `the second tab opened the folder ${lastOfFirst - Math.min(...two.opened)} ms before the first one's last write`);
     const status = await first.$eval('#status', (s) => s.textContent);
     assert(status.includes('another tab'), `the first tab says "${status}"`);
+    await context.close();
+  },
+
+  async 'refused storage: a save IndexedDB will not take fails with status 1; the next visit finds the previous save'({ browser, url }) {
+    const context = await browser.createBrowserContext();
+    const visit = async (name, refuse) => {
+      const tab = await page(context, refuse);
+      await tab.goto(url);
+      await answer(tab, [name, 's']);
+      await waitForPrompt(tab, 3);
+      await tab.click('#quit');
+      await tab.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+      const result = { ...await record(tab), files: await playerFiles(tab), storage: await storage(tab) };
+      await tab.close();
+      return result;
+    };
+    await visit('Cara', false);
+    const refused = await visit('Dora', true);
+    assert(refused.storage.writes.length > 0, 'the game never tried to write');
+    assert(refused.exited === 1, `exit status ${refused.exited}`);
+    assert(refused.text.includes('Failed to write Player.txt\n'), 'no "Failed to write Player.txt" on the screen');
+    assert((refused.files['log.txt'] || '').includes('Failed to save Player.txt; the previous save is kept.'),
+      'log.txt does not say the save failed');
+    const next = await page(context);
+    await next.goto(url);
+    await waitForPrompt(next, 1);
+    const kept = (await playerFiles(next))['Player.txt'] || '';
+    assert(kept.includes('\nCara\n'), `the next visit finds ${JSON.stringify(kept)}, not the previous save`);
     await context.close();
   },
 };
