@@ -4,8 +4,8 @@
 # native game's text, the caption, colours, files, a closed tab, sound, axe-core, the
 # accessibility tree, reduced motion, a phone's viewport, offline play, a release update, the
 # game in a host's frame (a host page served from localhost), focus, two tabs, refused storage
-# and Lighthouse; the zip check's own test first. Prints one line per check and "N passed, N failed";
-# exits non-zero when any failed.
+# and Lighthouse; the zip check's own test first. Prints one line per check and "N passed,
+# N failed"; exits non-zero when any failed.
 # Usage: tools/web/check.sh [BUILD_DIR]   (default build-web)
 #   VAULTREACH_WEB_CHECK=word runs only the checks whose name holds the word.
 set -euo pipefail
