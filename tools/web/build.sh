@@ -2,7 +2,8 @@
 # Builds Vaultreach for the browser with emscripten: installs the toolchain (and the browser
 # checks' node packages) when missing, builds GoogleTest for emscripten once (kept in the build
 # folder), the game's module and the portable test suite, runs that suite under node, and
-# assembles the site (the module beside every file of web/) and vaultreach-web.zip.
+# assembles the site (the module beside every file of web/) and vaultreach-web.zip, which it
+# checks against a game host's limits (check_zip.py; python3 comes with emscripten).
 # Usage: tools/web/build.sh [BUILD_DIR]   (default: build-web)
 set -euo pipefail
 
@@ -89,12 +90,13 @@ find "$site" -type f \( -name '*.js' -o -name '*.wasm' -o -name '*.data' -o -nam
   done
 
 # The zip, made as the Windows one is: sorted names, one date (SOURCE_DATE_EPOCH), plain
-# permissions, no extra fields.
+# permissions, no extra fields. The site's files are at its root, as game hosts (itch.io) take
+# it, and it must keep within their limits.
 rm -rf "$build/zip"
-mkdir -p "$build/zip"
-cp -a "$site" "$build/zip/vaultreach"
-"$root/tools/reproducible_zip.sh" "$build/vaultreach-web.zip" "$build/zip/vaultreach"
+cp -a "$site" "$build/zip"
+"$root/tools/reproducible_zip.sh" --contents "$build/vaultreach-web.zip" "$build/zip"
 rm -rf "$build/zip"
+python3 "$here/check_zip.py" "$build/vaultreach-web.zip"
 echo "Browser site: $site; release $release"
 for file in vaultreach.wasm vaultreach.js vaultreach.data; do
   echo "  $file: $(stat -c %s "$site/$file") bytes, $(stat -c %s "$site/$file.gz") gzipped," \
