@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/InputBuffer.h"
-#include "platform/posix/TerminalInput.h"
+#include "platform/posix/TerminalQuestions.h"
 
 namespace {
 
