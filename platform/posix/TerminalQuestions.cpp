@@ -17,9 +17,10 @@ namespace {
 // Every terminal answers the device attributes at once; this only bounds the wait for one that
 // does not (a bare pseudo-terminal with nothing behind it).
 constexpr std::uint32_t kReplyWaitMs = 250;
-// How long a reply already on its way may keep the wait going: a long one (a megabyte on a
-// local link) is read whole, an endless one is cut off.
-constexpr std::uint32_t kStreamingReplyWaitMs = 1000;
+// How long a reply already on its way may keep the wait going while its bytes keep coming
+// (none missing for kReplyWaitMs): a long one (a megabyte on a local link, read by a busy
+// machine) is read whole, an endless one is cut off.
+constexpr std::uint32_t kStreamingReplyWaitMs = 5000;
 // A position read back this soon after a move of our own shows where that move really put the
 // window.
 constexpr std::uint32_t kMoveSettledMs = 1000;
@@ -68,21 +69,27 @@ const cTerminalReplies* cTerminalQuestions::Ask(const std::string& questions) {
     m_rounds = std::max(m_rounds, replies->deviceAttributes) + 1;
 
     const std::uint32_t start = Sys_TickCount();
+    std::uint32_t lastRead = start;
     while (replies->deviceAttributes < m_rounds && !Sys_QuitRequested()) {
         // A reply that has begun is read to its end while the terminal keeps sending it, so
         // that it never spills into the typed line (whose length the terminal limits).
-        const std::uint32_t limit = replies->InSequence() ? kStreamingReplyWaitMs : kReplyWaitMs;
-        const std::uint32_t waited = Sys_TickCount() - start;
-        if (waited >= limit) {
+        const std::uint32_t now = Sys_TickCount();
+        std::uint32_t left = kReplyWaitMs - std::min(kReplyWaitMs, now - start);
+        if (replies->InSequence()) {
+            left = std::min(kReplyWaitMs - std::min(kReplyWaitMs, now - lastRead),
+                            kStreamingReplyWaitMs - std::min(kStreamingReplyWaitMs, now - start));
+        }
+        if (left == 0) {
             break;
         }
         pollfd fd{0, POLLIN, 0};
-        if (poll(&fd, 1, static_cast<int>(limit - waited)) <= 0) {
+        if (poll(&fd, 1, static_cast<int>(left)) <= 0) {
             continue;
         }
         char chunk[4096];
         const ssize_t n = read(0, chunk, sizeof chunk);
         if (n > 0) {
+            lastRead = Sys_TickCount();
             replies->Feed(chunk, static_cast<std::size_t>(n));
         } else if (n == 0) {
             break;
