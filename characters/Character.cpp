@@ -60,6 +60,10 @@ std::int32_t cCharacter::GetDamage() {
 }
 
 bool cCharacter::Save(std::string fileName) {
+    return WriteSave(fileName) == eFileReplace::Replaced;
+}
+
+eFileReplace cCharacter::WriteSave(const std::string& fileName) {
     std::ostringstream out;
     out << health << '\n'
         << attack << '\n'
@@ -70,16 +74,18 @@ bool cCharacter::Save(std::string fileName) {
         << (weapon != nullptr ? weapon->name : std::string(kNoWeaponName)) << '\n'
         << naturalDamage << '\n'
         << row << ' ' << column << '\n';
-    switch (Sys_ReplaceFile(fileName, out.str())) {
+    const eFileReplace result = Sys_ReplaceFile(fileName, out.str());
+    switch (result) {
         case eFileReplace::Replaced:
-            return true;
-        case eFileReplace::NotWritten:
-            std::cout << "Failed to write " << fileName << std::endl;
-            return false;
-        default:
+            break;
+        case eFileReplace::NotOpened:
             std::cout << "Failed to open " << fileName << std::endl;
-            return false;
+            break;
+        default:
+            std::cout << "Failed to write " << fileName << std::endl;
+            break;
     }
+    return result;
 }
 
 bool cCharacter::Load(std::string fileName) {

@@ -14,13 +14,15 @@
 // weapon's name (kNoWeaponName when unarmed), naturalDamage, and "row column". Save replaces
 // the file atomically, so a failed save leaves the previous one whole; it prints "Failed to
 // open " and the name when the file may not be replaced (a read-only save stays as it is) or
-// cannot be created, and "Failed to write " and the name when writing it failed. Load reads
+// cannot be created, and "Failed to write " and the name when writing it failed or may not last
+// (WriteSave tells which). Load reads
 // the name and weapon lines whole (blanks and empty names survive), accepts CRLF line ends,
 // and changes nothing unless the whole file reads and the position lies on the grid.
 
 #include <cstdint>
 #include <string>
 
+#include "platform/Files.h"
 #include "weapons/Weapon.h"
 
 // Rows and columns of the dungeon's grid, on which every position lies.
@@ -38,6 +40,8 @@ class cCharacter {
 
     virtual bool Save(std::string fileName);
     virtual bool Load(std::string fileName);
+    // Save, telling how the file was left when it failed.
+    eFileReplace WriteSave(const std::string& fileName);
 
     std::int32_t GetDamage();
 

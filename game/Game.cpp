@@ -306,8 +306,13 @@ int GameMain(int /*argc*/, char* /*argv*/[]) {
     gLog << "Done." << std::endl;
     gLog << "Saving Player Data." << std::endl;
     // A launcher or a script must be able to tell that the character was not kept.
-    const bool saved = objects.player->Save("Player.txt");
-    if (!saved) {
+    const eFileReplace save = objects.player->WriteSave("Player.txt");
+    const bool saved = save == eFileReplace::Replaced;
+    if (save == eFileReplace::NotDurable) {
+        gLog << "Failed to make Player.txt durable: the new save is written but may not survive "
+                "a power cut."
+             << std::endl;
+    } else if (!saved) {
         gLog << "Failed to save Player.txt; the previous save is kept." << std::endl;
     }
 

@@ -10,6 +10,7 @@
 
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/TableFile.h"
 #include "platform/Text.h"
 
 namespace {
@@ -149,28 +150,15 @@ Mix_Music* cAudioManager::MusicFor(const std::string& path) {
 }
 
 bool cAudioManager::LoadSounds(std::string name) {
+    cTableFile list{name, kMaxSoundEntries, "entries",
+                    [this](const std::string& line) { Log(line); }};
     std::string text;
-    switch (ReadFileText(name, kMaxSoundListBytes, text)) {
-        case eFileRead::Read:
-            break;
-        case eFileRead::TooLarge:
-            Log("Failed to load " + name + ": larger than " + std::to_string(kMaxSoundListBytes) +
-                " bytes.");
-            return false;
-        default:
-            return false;
+    if (list.Read(kMaxSoundListBytes, text) != eFileRead::Read) {
+        return false;
     }
     std::istringstream file(text);
     SkipLine(file);
 
-    std::size_t entries = 0;
-    const auto counted = [&entries, &name, this] {
-        if (++entries <= kMaxSoundEntries) {
-            return true;
-        }
-        Log("Stopped reading " + name + " after " + std::to_string(kMaxSoundEntries) + " entries.");
-        return false;
-    };
     if (!file.eof()) {
         while (true) {
             file >> std::ws;
@@ -179,7 +167,7 @@ bool cAudioManager::LoadSounds(std::string name) {
                 break;
             }
             auto effect = std::make_unique<cSoundEffect>();
-            if (!(file >> effect->path >> effect->name) || !counted()) {
+            if (!(file >> effect->path >> effect->name) || !list.CountEntry()) {
                 break;
             }
             effect->sample = EffectFor(effect->path);
@@ -189,11 +177,11 @@ bool cAudioManager::LoadSounds(std::string name) {
     }
     SkipLine(file);
 
-    if (!file.eof() && entries <= kMaxSoundEntries) {
+    if (!file.eof() && !list.Stopped()) {
         std::string path;
         std::string trackName;
         std::string loopsText;
-        while (file >> path >> trackName >> loopsText && counted()) {
+        while (file >> path >> trackName >> loopsText && list.CountEntry()) {
             std::int32_t loops = 0;
             if (!ParseDecimalInteger(loopsText, loops)) {
                 // Nothing after a damaged entry can be trusted to line up: the list ends here.

@@ -55,10 +55,12 @@ void Sys_OpenLogFile(std::ofstream& stream, const std::string& path);
 
 enum class eFileReplace {
     Replaced,
-    NotOpened,  // path may not be written (no write permission, a read-only file, a directory
-                // where the new file cannot be made, no file handles left)
-    NotWritten  // the new contents could not be written whole (a full disk, a size limit), or
-                // they were renamed into place but the folder could not be synced after it
+    NotOpened,   // path may not be written (no write permission, a read-only file, a directory
+                 // where the new file cannot be made, no file handles left)
+    NotWritten,  // the new contents could not be written whole (a full disk, a size limit), or
+                 // the storage refused them and keeps the old file
+    NotDurable   // the new contents are in place, but the rename could not be made durable: a
+                 // power cut may still bring the old file back
 };
 
 // Replaces path with contents so that a reader sees either the old file or the new one, never
@@ -68,8 +70,8 @@ enum class eFileReplace {
 // no write permission for this user, or none for anybody (the superuser included), is refused. The
 // new file keeps the old one's permission bits, never wider than a new file would get, and, written
 // by the superuser, the old one's owner. Unless Replaced, path is untouched and nothing is left
-// beside it, with one exception: when only the folder's sync failed, path already holds the new
-// contents, but a power cut may still bring the old file back, so the save is not reported as done.
+// beside it, with one exception, NotDurable: path already holds the new contents, but a power cut
+// may still bring the old file back, so the save is not reported as done.
 // The contents are text: each '\n' is written as the system's line end (CR LF on Windows).
 eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& contents);
 

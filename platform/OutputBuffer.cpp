@@ -108,6 +108,12 @@ void Sys_UseOutputBuffer(cOutputBuffer* buffer) {
     g_output = buffer;
 }
 
+void Sys_NoteLineEndEchoed() {
+    if (g_output != nullptr) {
+        g_output->SetAtLineStart();
+    }
+}
+
 void Sys_FlushOutput() {
     if (Installed()) {
         g_output->Drain();
@@ -129,8 +135,4 @@ bool Sys_OutputAtLineStart() {
     }
     Sys_FlushOutput();
     return g_output->AtLineStart();
-}
-
-bool Sys_InputClosed() {
-    return Sys_QuitRequested() || std::cin.eof() || std::cin.bad();
 }

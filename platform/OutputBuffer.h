@@ -12,8 +12,8 @@
 // before + "\n" + after. The buffer follows whether the cursor stands at the start of a line:
 // text moves it, a line end or a carriage return brings it back, escape sequences leave it.
 //
-// Sys_UseOutputBuffer makes a buffer the one that Sys_FlushOutput, Sys_SetLineEndWrap and
-// Sys_OutputAtLineStart act on (the system's Sys_InstallStandardStreams calls it).
+// Sys_UseOutputBuffer makes a buffer the one that Sys_FlushOutput, Sys_SetLineEndWrap,
+// Sys_OutputAtLineStart and Sys_NoteLineEndEchoed act on (Sys_UseStandardBuffers calls it).
 
 #include <cstddef>
 #include <streambuf>
@@ -56,5 +56,8 @@ class cOutputBuffer : public std::streambuf {
 };
 
 void Sys_UseOutputBuffer(cOutputBuffer* buffer);
+// The terminal echoed a line end the player typed: the cursor stands at the start of a line,
+// whatever the game wrote last.
+void Sys_NoteLineEndEchoed();
 
 #endif

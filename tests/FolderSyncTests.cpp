@@ -1,5 +1,5 @@
 // The save survives a power cut: after the new save is renamed into place, the folder that
-// holds it is synced, and a sync that fails is a failed save.
+// holds it is synced, and a sync that fails is a failed save (one the log says is in place).
 // Linux only: it runs the real program under strace and with a preloaded failing sync.
 
 #include <gtest/gtest.h>
@@ -18,11 +18,12 @@ namespace {
 TEST(FolderSync, SyncsAFolderAndFailsForAnythingElse) {
     cScratchDirectory directory;
     directory.Write("file.txt", "x");
-    EXPECT_TRUE(Sys_SyncFolder(directory.path()));
-    EXPECT_TRUE(Sys_SyncFolder("."));
-    EXPECT_FALSE(Sys_SyncFolder(directory.path() + "/file.txt"));
-    EXPECT_FALSE(Sys_SyncFolder(directory.path() + "/missing"));
-    EXPECT_FALSE(Sys_SyncFolder(""));
+    EXPECT_EQ(Sys_SyncFolder(directory.path()), eFolderSync::Synced);
+    EXPECT_EQ(Sys_SyncFolder("."), eFolderSync::Synced);
+    for (const std::string& other :
+         {directory.path() + "/file.txt", directory.path() + "/missing", std::string()}) {
+        EXPECT_EQ(Sys_SyncFolder(other), eFolderSync::NotDurable) << other;
+    }
 }
 
 // The game's system calls that matter to a save, as strace writes them (-y names each file
@@ -75,6 +76,12 @@ TEST(FolderSync, AFailedFolderSyncFailsTheSave) {
     EXPECT_EQ(game.Wait(20000), 1) << "the player must be told the save may not last";
     EXPECT_NE(game.output().find("Failed to write Player.txt\n"), std::string::npos);
     EXPECT_FALSE(directory.Exists("Player.txt.tmp"));
+    // The rename was done: the new save is there, and the log says only its durability failed.
+    EXPECT_NE(directory.Read("Player.txt").find("\nAnn\n"), std::string::npos);
+    EXPECT_NE(directory.Read("log.txt").find(
+                  "Saving Player Data.\nFailed to make Player.txt durable: the new save is written "
+                  "but may not survive a power cut.\nExiting with return code 1\n"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -27,7 +27,9 @@
 
 namespace {
 
-const std::string kReplayDirectory = VAULTREACH_REPLAY_DIR;
+// VAULTREACH_REPLAY_DIR in the environment plays (or records) a copy elsewhere instead.
+const std::string kReplayDirectory =
+    std::getenv("VAULTREACH_REPLAY_DIR") ? std::getenv("VAULTREACH_REPLAY_DIR") : VAULTREACH_REPLAY_DIR;
 
 std::vector<std::string> ReplayNames() {
     std::vector<std::string> names;

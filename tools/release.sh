@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the artefacts of a release of the checked-out commit into dist/: the Debian package
 # (tools/package/build.sh), the Windows zip (tools/windows/build.sh), the browser zip (when
-# tools/web/build.sh is there) and SHA256SUMS over everything in dist/. Every artefact is named
+# tools/web/build.sh is there; the page at its root, as game hosts take it, checked against
+# their limits by that build) and SHA256SUMS over everything in dist/. Every artefact is named
 # with the version of CMakeLists.txt's project() and is built reproducibly: SOURCE_DATE_EPOCH
 # is the commit's date, the build folders are mapped out of the binaries and the archives hold
 # sorted members with fixed times and owners, so building the same commit again, in another

@@ -8,7 +8,7 @@ build="${1:-$root/build}"
 shift || true
 
 "$root/tools/install-packages.sh" g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev \
-  libgtest-dev libgmock-dev tmux strace
+  libgtest-dev libgmock-dev tmux strace vorbis-tools ccache
 
 cmake -S "$root" -B "$build" "$@" >/dev/null
 cmake --build "$build" -j "$(nproc)"

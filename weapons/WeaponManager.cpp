@@ -5,7 +5,7 @@
 #include <limits>
 #include <sstream>
 
-#include "platform/Files.h"
+#include "platform/TableFile.h"
 #include "platform/Text.h"
 
 namespace {
@@ -107,17 +107,15 @@ void cWeaponManager::Log(const std::string& line) {
 }
 
 bool cWeaponManager::LoadWeapons(std::string name) {
+    cTableFile table{name, kMaxWeaponRecords, "records",
+                     [this](const std::string& line) { Log(line); }};
     std::string text;
-    switch (ReadFileText(name, kMaxWeaponFileBytes, text)) {
-        case eFileRead::Read:
-            break;
-        case eFileRead::TooLarge:
-            Log("Failed to load " + name + ": larger than " + std::to_string(kMaxWeaponFileBytes) +
-                " bytes.");
-            return false;
-        default:
+    const eFileRead read = table.Read(kMaxWeaponFileBytes, text);
+    if (read != eFileRead::Read) {
+        if (read != eFileRead::TooLarge) {
             Log("Failed to load " + name + ".");
-            return false;
+        }
+        return false;
     }
     std::istringstream file(text);
     while (file.peek() == '/') {
@@ -125,11 +123,8 @@ bool cWeaponManager::LoadWeapons(std::string name) {
     }
     cFieldReader fields(file);
     cField weaponName;
-    std::size_t records = 0;
     while (fields.Take(weaponName)) {
-        if (++records > kMaxWeaponRecords) {
-            Log("Stopped reading " + name + " after " + std::to_string(kMaxWeaponRecords) +
-                " records.");
+        if (!table.CountEntry()) {
             break;
         }
         // damage, then spread. A word that opens a later line where a number belongs is taken

@@ -11,16 +11,21 @@
 //    an element of its own, so a screen reader speaks each passage once, in order, and nothing
 //    it spoke before.
 //  - The decorative pictures (the title banner, the monsters, the gnome) stay in the transcript
-//    as text hidden from screen readers, who read a short name in its place instead. The banner and the gnome are known by their colours (128 and 9); a monster by
-//    its lines matching one of the picture files the game can show, or, when the module cannot
-//    list them, by its shape: three or more lines in a row drawn in punctuation rather than
-//    words (map rows of X and O excepted), named after the monster the story last mentioned.
+//    as text hidden from screen readers, who read a short name in its place instead. The
+//    banner and the gnome are known by their colours (128 and 9); a monster by its lines
+//    matching one of the picture files the game can show, or, when the module cannot list them,
+//    by its shape: three or more lines in a row drawn in punctuation rather than words (map
+//    rows of X and O excepted), named after the monster the story last mentioned.
 //  - The typed answer is echoed into the transcript when it is sent, as a terminal echoes it,
 //    but hidden from screen readers: the input line has already spoken it.
 //  - The shake moves the transcript with a CSS transform; never when the system asks for
 //    reduced motion.
 //  - Quit and Ctrl-C end the game as "q" does; Ctrl-D ends the input; leaving the page quits
 //    (the game saves). Typing during a pause queues the line, as a terminal does.
+//  - A click anywhere that is not on a control and selects nothing gives the input line the
+//    keys. Inside another site's frame the page takes no keys until then.
+//  - One game at a time in a browser profile (a Web Lock): another tab says so and may take the
+//    game over, which ends the first tab's game as a hang-up does before this one starts.
 'use strict';
 
 (function () {
@@ -329,6 +334,7 @@
     quitButton.disabled = true;
     say(code === 0 ? 'The game has ended.' : 'The game has ended with an error; see log.txt in your files.');
     if (document.activeElement === input || document.activeElement === document.body) send.focus();
+    letGameGo(code);
   }
 
   function refreshFiles() {
@@ -353,6 +359,7 @@
       link.textContent = file.name;
       item.appendChild(link);
       item.appendChild(document.createTextNode(' (' + file.bytes.length + ' bytes)'));
+      if (framed) offerText(item, file);
       filesList.appendChild(item);
     }
   }
@@ -433,6 +440,7 @@
     if (gestured && vr.userGesture) vr.userGesture();
     for (const line of earlyLines.splice(0)) vr.sendLine(line);
     refreshFiles();
+    if (takenOver) quit();
   }
 
   form.addEventListener('submit', (event) => {
@@ -496,6 +504,155 @@
     if (running && !vr) say('The game could not start in this browser.');
   });
 
+  // Inside another site's page (a game host's frame) or on its own.
+  const framed = window.top !== window.self;
+  document.getElementById('files-framed').hidden = !framed;
+
+  // A click or a tap anywhere on the page gives the input line the keys: a click on the story
+  // to read it must not leave the keys with the story, and inside a frame, where autofocus does
+  // not reach, that click is the way in. A click that selected text (to copy it) or was meant
+  // for another control keeps its own effect.
+  function focusOnClick(event) {
+    const target = event.target instanceof Element ? event.target : null;
+    if (target && target.closest('a, button, input, label, select, textarea, summary, ' +
+        '[contenteditable], #files, #elsewhere')) return;
+    if (String(window.getSelection()) !== '') return;
+    const keys = input.disabled ? send : input;
+    if (!keys.disabled && document.activeElement !== keys) keys.focus({ preventScroll: true });
+  }
+  document.addEventListener('click', focusOnClick);
+
+  // The input line has the keys from the start on the game's own page. In a frame it waits for
+  // the frame to have them, so that the host page's keys stay the host's.
+  function focusAtStart() {
+    if (!framed || document.hasFocus()) input.focus();
+  }
+
+  // A host's frame may refuse downloads (a sandbox without allow-downloads drops them and tells
+  // the page nothing), so there each file can also be shown as text, to copy.
+  function offerText(item, file) {
+    const show = document.createElement('button');
+    show.type = 'button';
+    show.textContent = 'Show';
+    show.setAttribute('aria-label', 'Show ' + file.name);
+    show.setAttribute('aria-expanded', 'false');
+    const text = document.createElement('pre');
+    text.hidden = true;
+    text.textContent = new TextDecoder().decode(file.bytes);
+    show.addEventListener('click', () => {
+      text.hidden = !text.hidden;
+      show.setAttribute('aria-expanded', text.hidden ? 'false' : 'true');
+    });
+    item.append(show, text);
+  }
+
+  // One game at a time in a browser profile: the module (loaded and compiled meanwhile) starts
+  // only in the tab that holds the game's Web Lock (Module.vrMayStart), so only one game reads
+  // and writes the saved folder. Another tab says so and
+  // offers to play there instead: it asks the playing tab (over a BroadcastChannel) to end its
+  // game as a hang-up does, and gets the lock once that tab has saved and written its files.
+  // Where there are no Web Locks (an old browser, a page that is not a secure context, a frame
+  // that forbids them) the game simply plays.
+  const kGameLock = 'vaultreach-game';
+  const kLockGraceMs = 1000;
+  const elsewhere = document.getElementById('elsewhere');
+  const playHere = document.getElementById('play-here');
+  let startGame = null; // lets the module start, once this tab may play
+  let releaseLock = null; // set while this tab holds the lock
+  let takenOver = false;
+  let tabs = null;
+
+  // Runs the game while the lock is held; the lock goes when the game has ended.
+  function holdLock() {
+    startGame();
+    return new Promise((resolve) => {
+      releaseLock = resolve;
+    });
+  }
+
+  function letGameGo(code) {
+    if (takenOver && code === 0) say('Your character is saved; the game goes on in another tab.');
+    if (releaseLock) releaseLock();
+    releaseLock = null;
+  }
+
+  function requestLock(options, granted) {
+    try {
+      return navigator.locks.request(kGameLock, options, granted);
+    } catch (refused) {
+      return Promise.reject(refused);
+    }
+  }
+
+  function showElsewhere() {
+    say('');
+    elsewhere.hidden = false;
+    input.disabled = true;
+    send.disabled = true;
+    if (!framed || document.hasFocus()) playHere.focus();
+  }
+
+  // The lock is this tab's now: the game starts here.
+  function playHereNow() {
+    if (!elsewhere.hidden) {
+      elsewhere.hidden = true;
+      input.disabled = false;
+      send.disabled = false;
+      input.focus();
+    }
+    return holdLock();
+  }
+
+  function playHereInstead() {
+    playHere.disabled = true;
+    say('Waiting for the other tab to save your character\u2026');
+    requestLock({}, playHereNow).catch(startGame);
+    if (tabs) tabs.postMessage('take-over');
+  }
+
+  // A page just reloaded or left in this tab may hold the lock a moment longer while it goes
+  // away: only a lock still held after a grace is another tab's game.
+  function waitForLock() {
+    const giveUp = new AbortController();
+    const timer = setTimeout(() => {
+      if (releaseLock) return;
+      giveUp.abort();
+      showElsewhere();
+    }, kLockGraceMs);
+    requestLock({ signal: giveUp.signal }, () => {
+      clearTimeout(timer);
+      return playHereNow();
+    }).catch(() => {
+      // given up: the notice is up, and its button asks again
+    });
+  }
+
+  function claimGame() {
+    window.Module.vrMayStart = new Promise((resolve) => {
+      startGame = () => resolve();
+    });
+    try {
+      tabs = new BroadcastChannel('vaultreach-tabs');
+      tabs.addEventListener('message', (event) => {
+        if (event.data !== 'take-over' || !releaseLock) return;
+        takenOver = true;
+        quit();
+      });
+    } catch (unavailable) {
+      tabs = null; // then no tab can ask this one to stop: it plays until it ends
+    }
+    playHere.addEventListener('click', playHereInstead);
+    if (!navigator.locks) {
+      startGame();
+      return;
+    }
+    requestLock({ ifAvailable: true }, (lock) => {
+      if (lock) return holdLock();
+      waitForLock();
+      return null;
+    }).catch(startGame);
+  }
+
   const previousInitialized = window.Module && window.Module.onRuntimeInitialized;
   window.Module = Object.assign(window.Module || {}, {
     host: {
@@ -534,11 +691,16 @@
     if (workerDue || !('serviceWorker' in navigator) || !window.isSecureContext) return;
     workerDue = true;
     setTimeout(() => {
-      navigator.serviceWorker.register('sw.js').catch(() => {
-        // without a worker the game still plays; it just needs the network next time
-      });
+      // Without a worker the game still plays; it just needs the network next time. A frame
+      // may forbid workers outright, and then even asking throws.
+      try {
+        navigator.serviceWorker.register('sw.js').catch(() => {});
+      } catch (forbidden) {
+        // as above
+      }
     }, delay);
   }
 
-  input.focus();
+  focusAtStart();
+  claimGame();
 })();

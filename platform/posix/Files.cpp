@@ -151,8 +151,12 @@ eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& content
         return eFileReplace::NotWritten;
     }
     // Without this a power cut can undo the rename, and the save with it.
-    if (!Sys_SyncFolder(FolderOf(path))) {
-        return eFileReplace::NotWritten;
+    switch (Sys_SyncFolder(FolderOf(path))) {
+        case eFolderSync::Synced:
+            return eFileReplace::Replaced;
+        case eFolderSync::NotDurable:
+            return eFileReplace::NotDurable;
+        default:
+            return eFileReplace::NotWritten;
     }
-    return eFileReplace::Replaced;
 }

@@ -5,13 +5,13 @@
 
 #include <cerrno>
 
-bool Sys_SyncFolder(const std::string& folder) {
+eFolderSync Sys_SyncFolder(const std::string& folder) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return eFolderSync::NotDurable;
     }
     // EINVAL: this file system cannot sync a folder; what it keeps is out of our hands.
     const bool synced = fsync(fd) == 0 || errno == EINVAL;
     close(fd);
-    return synced;
+    return synced ? eFolderSync::Synced : eFolderSync::NotDurable;
 }

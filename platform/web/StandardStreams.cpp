@@ -5,56 +5,28 @@
 
 #include "platform/StandardStreams.h"
 
-#include <iostream>
-#include <streambuf>
 #include <string>
 
-#include "platform/OutputBuffer.h"
+#include "platform/InputBuffer.h"
 #include "platform/web/PageBridge.h"
 
 namespace {
 
-class cLineInput : public std::streambuf {
-  public:
-    void Unread(const std::string& bytes) {
-        std::string rest(gptr(), egptr());
-        m_pending = rest + m_pending + bytes;
-        setg(m_buffer, m_buffer, m_buffer);
-    }
-
-    // Set by the output buffer once it exists: the page echoes each sent line with its line
-    // end, as a terminal would.
-    cOutputBuffer* echo = nullptr;
-
+// The page echoes each sent line with its line end, as a terminal would.
+class cLineInput : public cInputBuffer {
   protected:
-    int_type underflow() override {
-        if (gptr() < egptr()) {
-            return traits_type::to_int_type(*gptr());
-        }
-        if (!m_pending.empty()) {
-            const std::size_t n = m_pending.copy(m_buffer, sizeof m_buffer);
-            m_pending.erase(0, n);
-            setg(m_buffer, m_buffer, m_buffer + n);
-            return traits_type::to_int_type(*gptr());
-        }
-        Sys_FlushOutput();
-        if (Sys_QuitRequested()) {
-            return traits_type::eof();
-        }
-        const int n = vr_read_line(m_buffer, static_cast<int>(sizeof m_buffer));
+    bool ReadSome(std::string& input) override {
+        char line[4096];
+        const int n = vr_read_line(line, static_cast<int>(sizeof line));
         if (n <= 0) {
-            return traits_type::eof();
+            return false;
         }
-        setg(m_buffer, m_buffer, m_buffer + n);
-        if (m_buffer[n - 1] == '\n' && echo != nullptr) {
-            echo->SetAtLineStart();
+        input.append(line, static_cast<std::size_t>(n));
+        if (line[n - 1] == '\n') {
+            Sys_NoteLineEndEchoed();
         }
-        return traits_type::to_int_type(*gptr());
+        return true;
     }
-
-  private:
-    char m_buffer[4096];
-    std::string m_pending;
 };
 
 class cPageOutput : public cOutputBuffer {
@@ -65,32 +37,15 @@ class cPageOutput : public cOutputBuffer {
     }
 };
 
-cLineInput* g_input = nullptr;
-std::streambuf* g_originalInput = nullptr;
-std::streambuf* g_originalOutput = nullptr;
-
-void PutBackStandardStreams() {
-    Sys_FlushOutput();
-    std::cin.rdbuf(g_originalInput);
-    std::cout.rdbuf(g_originalOutput);
-}
-
 }  // namespace
 
 void Sys_InstallStandardStreams() {
     static cLineInput input;
     static cPageOutput output;
-    g_input = &input;
-    input.echo = &output;
-    Sys_UseOutputBuffer(&output);
     // The page shows each flush at once, like a terminal: a prompt is on screen while the game
     // waits for its answer.
     output.SetWritesEveryFlush(true);
-    if (g_originalOutput == nullptr) {
-        g_originalInput = std::cin.rdbuf(&input);
-        g_originalOutput = std::cout.rdbuf(&output);
-        std::atexit(PutBackStandardStreams);
-    }
+    Sys_UseStandardBuffers(input, output);
 }
 
 bool Sys_QuitRequested() {
@@ -103,10 +58,4 @@ void Sys_RequestQuit() {
 
 void Sys_ClearQuitRequest() {
     vr_clear_quit();
-}
-
-void Sys_UnreadInput(const std::string& bytes) {
-    if (g_input != nullptr && !bytes.empty()) {
-        g_input->Unread(bytes);
-    }
 }

@@ -7,6 +7,10 @@
 // start: the game finds them where it writes, a new release's data replace an old one's, and
 // nothing in the folder is a link (links come back from IndexedDB as empty files). The page
 // offers only the player's own files (Module.vr.files()).
+//
+// The page may hold the game back (Module.vrMayStart, a promise: while another tab plays):
+// the module loads and compiles meanwhile, but the saved folder is not read, nor anything
+// written, before that promise is fulfilled.
 
 Module['doNotCaptureKeyboard'] = true;
 
@@ -23,14 +27,16 @@ Module['vr'] = {
 Module['vrReady'] = new Promise(function(resolve) {
   Module['preRun'] = [].concat(Module['preRun'] || []);
   Module['preRun'].push(function() {
-    FS.mkdir(VR.savedFolder);
-    FS.mount(IDBFS, {}, VR.savedFolder);
     addRunDependency('vaultreach-saved-folder');
-    FS.syncfs(true, function(error) {
-      if (error) {
-        err('The saved folder could not be read from IndexedDB (' + error + '): this visit plays without it.');
-      }
-      removeRunDependency('vaultreach-saved-folder');
+    Promise.resolve(Module['vrMayStart']).then(function() {
+      FS.mkdir(VR.savedFolder);
+      FS.mount(IDBFS, {}, VR.savedFolder);
+      FS.syncfs(true, function(error) {
+        if (error) {
+          err('The saved folder could not be read from IndexedDB (' + error + '): this visit plays without it.');
+        }
+        removeRunDependency('vaultreach-saved-folder');
+      });
     });
     addOnPreMain(function() {
       var data = VR.dataFolder;

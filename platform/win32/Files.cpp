@@ -194,6 +194,12 @@ eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& content
     }
     if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        // A write-through move can fail after the move itself, while flushing it: the new save
+        // is then in place, but a power cut may still undo the move.
+        if (GetFileAttributesA(temporary.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            GetLastError() == ERROR_FILE_NOT_FOUND) {
+            return eFileReplace::NotDurable;
+        }
         ok = false;
     }
     if (!ok) {

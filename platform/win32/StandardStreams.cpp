@@ -18,13 +18,12 @@
 
 #include <windows.h>
 
-#include "platform/OutputBuffer.h"
+#include "platform/InputBuffer.h"
 #include "platform/win32/QuitEvent.h"
 
 #include <atomic>
 #include <cstdlib>
-#include <iostream>
-#include <streambuf>
+#include <string>
 
 namespace {
 
@@ -37,8 +36,6 @@ std::atomic<bool> g_quitRequested{false};
 std::atomic<bool> g_reading{false};
 HANDLE g_gameThread = nullptr;
 HANDLE g_finished = nullptr;
-
-void NoteLineEndEchoed();
 
 void RequestQuit() {
     g_quitRequested = true;
@@ -68,104 +65,70 @@ bool IsConsole(HANDLE handle) {
     return GetConsoleMode(handle, &mode) != 0;
 }
 
-class cInputBuffer : public std::streambuf {
-  public:
-    void Unread(const std::string& bytes) {
-        std::string rest(gptr(), egptr());
-        m_pending = rest + m_pending + bytes;
-        setg(m_buffer, m_buffer, m_buffer);
-    }
-
+class cHandleInput : public cInputBuffer {
   protected:
-    int_type underflow() override {
-        if (gptr() < egptr()) {
-            return traits_type::to_int_type(*gptr());
+    bool ReadSome(std::string& input) override {
+        HANDLE handle = GetStdHandle(STD_INPUT_HANDLE);
+        if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+            return false;
         }
-        // Whoever reads the output sees the question before the game waits for its answer.
-        Sys_FlushOutput();
-        while (m_pending.empty()) {
-            if (m_ended || g_quitRequested) {
-                return traits_type::eof();
-            }
-            ReadMore();
-        }
-        const std::size_t n = m_pending.copy(m_buffer, sizeof m_buffer);
-        m_pending.erase(0, n);
-        setg(m_buffer, m_buffer, m_buffer + n);
-        return traits_type::to_int_type(*gptr());
-    }
-
-  private:
-    // Appends what one read brings to m_pending, or sets m_ended.
-    void ReadMore() {
-        HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-        if (input == nullptr || input == INVALID_HANDLE_VALUE) {
-            m_ended = true;
-            return;
-        }
-        const bool console = IsConsole(input);
+        const bool console = IsConsole(handle);
         char chunk[4096];
         DWORD n = 0;
         g_reading = true;
-        const BOOL ok = g_quitRequested ? FALSE : ReadFile(input, chunk, sizeof chunk, &n, nullptr);
+        const BOOL ok =
+            g_quitRequested ? FALSE : ReadFile(handle, chunk, sizeof chunk, &n, nullptr);
         g_reading = false;
         if (g_quitRequested) {
-            return;
+            return true;
         }
         if (!ok) {
             // A console read that Ctrl-C interrupted comes back as aborted; the handler has
             // requested the quit by then, or is about to.
             if (GetLastError() == ERROR_OPERATION_ABORTED) {
                 Sleep(kCancelRetryMs);
-                if (g_quitRequested) {
-                    return;
-                }
-                if (console) {
-                    return;
+                if (g_quitRequested || console) {
+                    return true;
                 }
             }
-            m_ended = true;
-            return;
+            return false;
         }
         if (n == 0) {
             // End of a pipe or file; a console read returns nothing only when interrupted.
-            if (!console) {
-                m_ended = true;
-            }
-            return;
+            return console;
         }
-        Append(chunk, n, console);
+        const bool more = Append(chunk, n, console, input);
         if (console && chunk[n - 1] == '\n') {
             // The console echoed the line end the player typed.
-            NoteLineEndEchoed();
+            Sys_NoteLineEndEchoed();
         }
+        return more;
     }
 
-    void Append(const char* bytes, DWORD count, bool console) {
+  private:
+    // False when the bytes hold the end of the input.
+    bool Append(const char* bytes, DWORD count, bool console, std::string& input) {
         for (DWORD i = 0; i < count; ++i) {
             const char byte = bytes[i];
             if (m_carriageReturn) {
                 m_carriageReturn = false;
                 if (byte != '\n') {
-                    m_pending += '\r';
+                    input += '\r';
                 }
             }
             if (console && byte == kEndOfFileKey) {
-                m_ended = true;
-                return;
+                return false;
             }
             if (byte == '\r') {
                 m_carriageReturn = true;
             } else {
-                m_pending += byte;
+                input += byte;
             }
         }
+        return true;
     }
 
-    char m_buffer[4096];
-    std::string m_pending;
     bool m_carriageReturn = false;
-    bool m_ended = false;
 };
 
 // Writes the standard output handle.
@@ -180,21 +143,7 @@ class cHandleOutput : public cOutputBuffer {
     }
 };
 
-cInputBuffer* g_input = nullptr;
-cOutputBuffer* g_output = nullptr;
-std::streambuf* g_originalInput = nullptr;
-std::streambuf* g_originalOutput = nullptr;
-
-void NoteLineEndEchoed() {
-    if (g_output != nullptr) {
-        g_output->SetAtLineStart();
-    }
-}
-
-void PutBackStandardStreams() {
-    Sys_FlushOutput();
-    std::cin.rdbuf(g_originalInput);
-    std::cout.rdbuf(g_originalOutput);
+void SignalFinished() {
     if (g_finished != nullptr) {
         SetEvent(g_finished);
     }
@@ -203,21 +152,20 @@ void PutBackStandardStreams() {
 }  // namespace
 
 void Sys_InstallStandardStreams() {
-    static cInputBuffer input;
+    static cHandleInput input;
     static cHandleOutput output;
-    g_input = &input;
-    g_output = &output;
-    Sys_UseOutputBuffer(&output);
     output.SetWritesEveryFlush(IsConsole(GetStdHandle(STD_OUTPUT_HANDLE)));
-    if (g_originalOutput == nullptr) {
-        g_originalInput = std::cin.rdbuf(&input);
-        g_originalOutput = std::cout.rdbuf(&output);
+    if (g_finished == nullptr) {
         DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &g_gameThread,
                         0, FALSE, DUPLICATE_SAME_ACCESS);
         g_finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        std::atexit(PutBackStandardStreams);
+        // Registered before the standard streams are put back at exit, so it runs after them:
+        // a closed console's handler lets Windows end the process only once the last words are
+        // written.
+        std::atexit(SignalFinished);
         SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     }
+    Sys_UseStandardBuffers(input, output);
 }
 
 bool Sys_QuitRequested() {
@@ -236,10 +184,4 @@ void Sys_RequestQuit() {
 void Sys_ClearQuitRequest() {
     g_quitRequested = false;
     ResetEvent(Sys_QuitEvent());
-}
-
-void Sys_UnreadInput(const std::string& bytes) {
-    if (g_input != nullptr && !bytes.empty()) {
-        g_input->Unread(bytes);
-    }
 }

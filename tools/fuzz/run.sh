@@ -1,34 +1,53 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer target (clang, AddressSanitizer, UBSan) in build-libfuzzer, plays every
-# input of tools/fuzz/corpus once, then fuzzes for the given number of new executions.
-# Usage: tools/fuzz/run.sh [executions]   (default 20000)
-# FUZZ_MAX_SECONDS bounds the fuzzing time (default 1200). Exits non-zero when an input
-# crashes the game, trips a sanitizer, runs past the per-input timeout or fails the game's
-# checks (status, save, console, asking after the input ended); libFuzzer leaves that input in
-# build-libfuzzer/artifacts/. New interesting inputs collect in build-libfuzzer/corpus/.
+# Builds the libFuzzer targets (clang, AddressSanitizer, UBSan) in build-libfuzzer, then fuzzes
+# two ways, each after playing its seed inputs once:
+#  - the whole game's input (tools/fuzz/corpus) for the given number of new executions, bounded
+#    by FUZZ_MAX_SECONDS (default 1200);
+#  - the terminal's answers mixed with typed keys (tools/fuzz/terminal-corpus) for the given
+#    number of seconds.
+# Exits non-zero when an input crashes the game or the parser, trips a sanitizer, runs past the
+# per-input timeout, fails the game's checks (status, save, console, asking after the input
+# ended) or loses, invents or misses a key or an answer; libFuzzer leaves that input in
+# build-libfuzzer/artifacts/. New interesting inputs collect in build-libfuzzer/corpus/ and
+# build-libfuzzer/terminal-corpus/.
+# Each fuzzer run is bounded in time beyond libFuzzer's own limits, in case the fuzzer itself
+# hangs.
+# Usage: tools/fuzz/run.sh [executions] [terminal seconds]   (defaults 20000 and 60; 0 skips one)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="$root/build-libfuzzer"
 executions="${1:-20000}"
+terminal_seconds="${2:-60}"
 max_seconds="${FUZZ_MAX_SECONDS:-1200}"
 
-"$root/tools/install-packages.sh" clang libclang-rt-14-dev cmake make pkg-config libsdl1.2-dev \
+"$root/tools/install-packages.sh" clang libclang-rt-14-dev cmake make pkg-config ccache libsdl1.2-dev \
   libsdl-mixer1.2-dev
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVAULTREACH_FUZZ=ON -DVAULTREACH_TESTS=OFF >/dev/null
-cmake --build "$build" -j 2 --target vaultreach_fuzzer
+cmake --build "$build" -j "$(nproc)" --target vaultreach_fuzzer vaultreach_terminal_fuzzer
 
-mkdir -p "$build/corpus" "$build/artifacts"
+mkdir -p "$build/corpus" "$build/terminal-corpus" "$build/artifacts"
 fuzzer="$build/vaultreach_fuzzer"
+terminal_fuzzer="$build/vaultreach_terminal_fuzzer"
 # The game enters its own scratch directory, so every path handed to libFuzzer is absolute.
-common=(-timeout=10 -rss_limit_mb=2048 -artifact_prefix="$build/artifacts/")
+common=(-artifact_prefix="$build/artifacts/" -print_final_stats=1)
 
-echo "== The seed inputs, once each"
-"$fuzzer" "${common[@]}" "$root"/tools/fuzz/corpus/*
+if [ "$executions" -gt 0 ]; then
+  game=("$fuzzer" "${common[@]}" -timeout=10 -rss_limit_mb=2048)
+  echo "== The game's seed inputs, once each"
+  timeout 600 "${game[@]}" "$root"/tools/fuzz/corpus/*
+  echo "== $executions new executions of the game (at most ${max_seconds}s)"
+  timeout $((max_seconds + 120)) "${game[@]}" -runs="$executions" -max_total_time="$max_seconds" \
+    -dict="$root/tools/fuzz/answers.dict" "$build/corpus" "$root/tools/fuzz/corpus"
+fi
 
-echo "== $executions new executions (at most ${max_seconds}s)"
-"$fuzzer" "${common[@]}" -runs="$executions" -max_total_time="$max_seconds" \
-  -dict="$root/tools/fuzz/answers.dict" -print_final_stats=1 \
-  "$build/corpus" "$root/tools/fuzz/corpus"
+if [ "$terminal_seconds" -gt 0 ]; then
+  terminal=("$terminal_fuzzer" "${common[@]}" -timeout=5 -rss_limit_mb=1024 -max_len=512)
+  echo "== The terminal's seed inputs, once each"
+  timeout 600 "${terminal[@]}" "$root"/tools/fuzz/terminal-corpus/*
+  echo "== ${terminal_seconds}s of new terminal answers among typed keys"
+  timeout $((terminal_seconds + 120)) "${terminal[@]}" -max_total_time="$terminal_seconds" -dict="$root/tools/fuzz/terminal.dict" \
+    "$build/terminal-corpus" "$root/tools/fuzz/terminal-corpus"
+fi

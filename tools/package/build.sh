@@ -28,7 +28,7 @@ else
 fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVAULTREACH_TESTS=OFF \
-  -DVAULTREACH_REPRODUCIBLE=ON >/dev/null
+  -DVAULTREACH_REPRODUCIBLE=ON -DVAULTREACH_CCACHE=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" >/dev/null
 rm -f "$build"/vaultreach_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)

@@ -76,7 +76,7 @@ ln -s "$scratch/root/usr/games/../share/games/vaultreach/Ogre.txt" "$bobs/Ogre.t
 # Play (HOME, input, output name), from the unrelated folder, with no other environment.
 play() {
   (cd "$scratch/elsewhere" &&
-    printf "$2" | env -i HOME="$1" PATH=/usr/bin:/bin ${VAULTREACH_GAME_ENV:-} "$launcher" \
+    printf "$2" | timeout 300 env -i HOME="$1" PATH=/usr/bin:/bin ${VAULTREACH_GAME_ENV:-} "$launcher" \
       >"$scratch/$3.out" 2>"$scratch/$3.err"
     echo $? >"$scratch/$3.status")
 }
@@ -85,12 +85,12 @@ play "$scratch/bob" 'Bob\na\nq\n' bob &
 play "$scratch/cid" 'Cid\ns\nq\n' cid &
 # A player who keeps data elsewhere: XDG_DATA_HOME decides the folder, and the input just ends.
 (cd "$scratch/elsewhere" &&
-  env -i HOME="$scratch/dee" XDG_DATA_HOME="$scratch/dee-data" PATH=/usr/bin:/bin \
+  timeout 300 env -i HOME="$scratch/dee" XDG_DATA_HOME="$scratch/dee-data" PATH=/usr/bin:/bin \
     ${VAULTREACH_GAME_ENV:-} "$launcher" </dev/null >"$scratch/dee.out" 2>&1
   echo $? >"$scratch/dee.status")&
 # The bare game binary, started where there is no data: one clear line on standard error.
 (cd "$scratch/bare" &&
-  env -i PATH=/usr/bin:/bin ${VAULTREACH_GAME_ENV:-} "$binary" </dev/null >"$scratch/bare.out" \
+  timeout 300 env -i PATH=/usr/bin:/bin ${VAULTREACH_GAME_ENV:-} "$binary" </dev/null >"$scratch/bare.out" \
     2>"$scratch/bare.err"
   echo $? >"$scratch/bare.status")&
 wait
@@ -149,7 +149,7 @@ refused() {
   shift 2
   local status=0
   (cd "$scratch/elsewhere" &&
-    env -i PATH=/usr/bin:/bin "$@" "$launcher" </dev/null >"$scratch/$name.out" 2>"$scratch/$name.err") ||
+    timeout 300 env -i PATH=/usr/bin:/bin "$@" "$launcher" </dev/null >"$scratch/$name.out" 2>"$scratch/$name.err") ||
     status=$?
   if [ "$status" = 1 ] && [ "$(wc -l <"$scratch/$name.err")" -eq 1 ] &&
     grep -qF -- "vaultreach: $words" "$scratch/$name.err" && [ ! -s "$scratch/$name.out" ]; then

@@ -2,7 +2,8 @@
 # Builds Vaultreach for the browser with emscripten: installs the toolchain (and the browser
 # checks' node packages) when missing, builds GoogleTest for emscripten once (kept in the build
 # folder), the game's module and the portable test suite, runs that suite under node, and
-# assembles the site (the module beside every file of web/) and vaultreach-web.zip.
+# assembles the site (the module beside every file of web/) and vaultreach-web.zip, which it
+# checks against a game host's limits (check_zip.py; python3 comes with emscripten).
 # Usage: tools/web/build.sh [BUILD_DIR]   (default: build-web)
 set -euo pipefail
 
@@ -10,26 +11,13 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 build="$(mkdir -p "${1:-$root/build-web}" && cd "${1:-$root/build-web}" && pwd)"
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
-fi
-missing=()
-for package in emscripten cmake make googletest zip brotli; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
 # Any node of 18 or later runs the tests and the checks; Debian's when there is none.
+node_packages=()
 if ! command -v node >/dev/null; then
-  missing+=(nodejs npm)
+  node_packages=(nodejs npm)
 fi
-if [ "${#missing[@]}" -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
-    --no-install-recommends "${missing[@]}"
-fi
+"$root/tools/install-packages.sh" --no-recommends emscripten cmake make googletest zip brotli ccache \
+  "${node_packages[@]}"
 if [ -f "$here/package-lock.json" ] && [ ! -d "$here/node_modules" ]; then
   (cd "$here" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
 fi
@@ -46,8 +34,15 @@ fi
 export SOURCE_DATE_EPOCH
 jobs=2
 
-# GoogleTest for emscripten, built once per build folder.
+# GoogleTest for emscripten, built once per machine (for this emscripten and this GoogleTest)
+# in the same cache as the Windows libraries; a build folder that holds one keeps it.
 gtest="$build/googletest"
+if [ ! -e "$gtest" ]; then
+  key=$( (emcc --version | head -n 1; dpkg-query -W googletest) | sha256sum | cut -c1-16)
+  cache="${VAULTREACH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vaultreach}/emscripten-googletest-$key"
+  mkdir -p "$cache"
+  ln -s "$cache" "$gtest"
+fi
 if [ ! -f "$gtest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
   echo "Building GoogleTest for emscripten (once)"
   cmake -S /usr/src/googletest -B "$gtest/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
@@ -66,17 +61,9 @@ cmake --build "$build/game" -j "$jobs"
 
 echo "== The portable test suite under node =="
 (cd "$build/game" && ctest --output-on-failure -j "$jobs" --timeout 300)
-# ctest's counts are of suites; GoogleTest's own lines give the cases.
-log="$build/game/Testing/Temporary/LastTest.log"
-count() {
-  awk -v mark="$1" 'index($0, mark) == 1 && $4 ~ /^[0-9]+$/ {n += $4} END {print n + 0}' "$log"
-}
-passed=$(count '[  PASSED  ] ')
-skipped=$(count '[  SKIPPED ] ')
-failed=$(count '[  FAILED  ] ')
-echo "Under node: $((passed + skipped + failed)) test cases run, $passed passed, $skipped skipped," \
-  "$failed failed. Native only (tests/CMakeLists.txt): the real program's tests, the link," \
-  "permission, FIFO and data file cases, and SDL_mixer's own tests."
+"$root/tools/count_cases.sh" "$build/game" "Under node"
+echo "Native only (tests/CMakeLists.txt): the real program's tests, the link, permission, FIFO" \
+  "and data file cases, and SDL_mixer's own tests."
 
 # The site: the module, the sounds it fetches after the title, and every file of web/. Text and
 # wasm files get their compressed twins beside them (.gz and .br) for servers that send those.
@@ -103,12 +90,13 @@ find "$site" -type f \( -name '*.js' -o -name '*.wasm' -o -name '*.data' -o -nam
   done
 
 # The zip, made as the Windows one is: sorted names, one date (SOURCE_DATE_EPOCH), plain
-# permissions, no extra fields.
+# permissions, no extra fields. The site's files are at its root, as game hosts (itch.io) take
+# it, and it must keep within their limits.
 rm -rf "$build/zip"
-mkdir -p "$build/zip"
-cp -a "$site" "$build/zip/vaultreach"
-"$root/tools/reproducible_zip.sh" "$build/vaultreach-web.zip" "$build/zip/vaultreach"
+cp -a "$site" "$build/zip"
+"$root/tools/reproducible_zip.sh" --contents "$build/vaultreach-web.zip" "$build/zip"
 rm -rf "$build/zip"
+python3 "$here/check_zip.py" "$build/vaultreach-web.zip"
 echo "Browser site: $site; release $release"
 for file in vaultreach.wasm vaultreach.js vaultreach.data; do
   echo "  $file: $(stat -c %s "$site/$file") bytes, $(stat -c %s "$site/$file.gz") gzipped," \

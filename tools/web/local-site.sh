@@ -1,7 +1,9 @@
 # Sourced by check.sh and measure.sh: installs what the browser tools need, copies
 # BUILD_DIR/site to a scratch folder (the checks play a second release over it) and serves it on
-# 127.0.0.1 on a free port. Sets $url, $site and $scratch; the server is stopped and the scratch
-# folder removed when the calling script exits, however it exits.
+# 127.0.0.1 on a free port, and serves a game host's page that frames it (checks/host) on
+# another free port, at localhost: another site. Sets $url, $host_url, $site and $scratch; the
+# servers are stopped and the scratch folder removed when the calling script exits, however it
+# exits.
 # Usage: start_local_site BUILD_DIR
 web="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
@@ -11,38 +13,52 @@ start_local_site() {
     echo "No site in $build/site: build it first with tools/web/build.sh" >&2
     exit 1
   fi
-  if ! command -v chromium >/dev/null || ! command -v node >/dev/null || ! command -v python3 >/dev/null; then
-    apt-get update -qq && apt-get -o DPkg::Lock::Timeout=600 install -y -qq chromium nodejs npm python3 >/dev/null
+  local node_packages=()
+  if ! command -v node >/dev/null; then
+    node_packages=(nodejs npm)
   fi
+  "$web/../install-packages.sh" --no-recommends chromium python3 "${node_packages[@]}"
   if [ ! -f "$web/node_modules/.package-lock.json" ] ||
     [ "$web/package-lock.json" -nt "$web/node_modules/.package-lock.json" ]; then
     (cd "$web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error >/dev/null)
   fi
   scratch="$(mktemp -d)"
-  server=""
+  servers=()
   trap stop_local_site EXIT
   trap 'exit 130' INT TERM
   site="$scratch/site"
   cp -a "$build/site" "$site"
-  python3 "$web/serve.py" "$site" --port 0 --port-file "$scratch/port" \
-    --access-log "$scratch/access.log" >"$scratch/server.log" 2>&1 &
-  server=$!
+  serve_folder "$site" site --access-log "$scratch/access.log"
+  url="http://127.0.0.1:$served_port/"
+  serve_folder "$web/checks/host" host
+  host_url="http://localhost:$served_port/"
+}
+
+# Serves FOLDER with serve.py on a free port of 127.0.0.1 (more arguments go to serve.py) and
+# sets $served_port; NAME names its files in the scratch folder.
+serve_folder() {
+  local folder="$1" name="$2"
+  shift 2
+  python3 "$web/serve.py" "$folder" --port 0 --port-file "$scratch/$name.port" "$@" \
+    >"$scratch/$name.log" 2>&1 &
+  servers+=($!)
   for _ in $(seq 1 100); do
-    [ -s "$scratch/port" ] && break
+    [ -s "$scratch/$name.port" ] && break
     sleep 0.1
   done
-  if [ ! -s "$scratch/port" ]; then
-    echo "the local server did not start:" >&2
-    cat "$scratch/server.log" >&2
+  if [ ! -s "$scratch/$name.port" ]; then
+    echo "the local server for $folder did not start:" >&2
+    cat "$scratch/$name.log" >&2
     exit 1
   fi
-  url="http://127.0.0.1:$(cat "$scratch/port")/"
+  served_port="$(cat "$scratch/$name.port")"
 }
 
 stop_local_site() {
-  if [ -n "${server:-}" ]; then
+  local server
+  for server in "${servers[@]}"; do
     kill "$server" 2>/dev/null || true
     wait "$server" 2>/dev/null || true
-  fi
+  done
   rm -rf "${scratch:-}"
 }

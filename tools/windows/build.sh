@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Vaultreach for 64-bit Windows on Debian 12: installs the MinGW-w64 toolchain and Wine,
-# cross-builds the libraries the game links (tools/windows/deps.sh, cached in the build
+# cross-builds the libraries the game links (tools/windows/deps.sh, once per machine, in a cache
 # folder), then builds vaultreach.exe and the Windows test program, and zips the release
 # reproducibly: with the build folders mapped out of the program, no link time in it, and
 # SOURCE_DATE_EPOCH (default: the commit's date) for every time, the same commit gives the same
@@ -12,36 +12,24 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 build="$(mkdir -p "${1:-$root/build-windows}" && cd "${1:-$root/build-windows}" && pwd)"
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
-fi
-
 # apt-get source needs the source entries of the repository apt already uses.
+refresh=()
 if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+  fi
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
     sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-      $sudo tee /etc/apt/sources.list.d/vaultreach-deb-src.sources >/dev/null
+      "${sudo[@]}" tee /etc/apt/sources.list.d/vaultreach-deb-src.sources >/dev/null
   else
     sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
-      $sudo tee /etc/apt/sources.list.d/vaultreach-deb-src.list >/dev/null
+      "${sudo[@]}" tee /etc/apt/sources.list.d/vaultreach-deb-src.list >/dev/null
   fi
-  $sudo apt-get update -qq
+  refresh=(--refresh)
 fi
-
-missing=()
-for package in g++-mingw-w64-x86-64 wine64 wine dpkg-dev cmake make pkg-config googletest zip \
-  unzip tmux; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}"
-fi
+"$root/tools/install-packages.sh" --no-recommends "${refresh[@]}" g++-mingw-w64-x86-64 wine64 wine \
+  dpkg-dev cmake make pkg-config googletest zip unzip tmux ccache
 
 SOURCE_DATE_EPOCH="$("$root/tools/source_date_epoch.sh")"
 if [ -n "$SOURCE_DATE_EPOCH" ]; then
@@ -50,6 +38,19 @@ else
   unset SOURCE_DATE_EPOCH
 fi
 
+# The libraries take minutes to build and change only with their sources, the toolchain or
+# deps.sh: they are built once per machine, in a cache folder named after all three, and the
+# build folder links to it (VAULTREACH_CACHE moves the cache; a build folder that holds
+# libraries of its own keeps them).
+if [ ! -e "$build/deps" ]; then
+  key=$( (cat "$here/deps.sh" "$here/mingw-w64-x86_64.cmake"
+    x86_64-w64-mingw32-gcc-posix --version
+    apt-cache showsrc libogg libvorbis libsdl1.2 sdl-mixer1.2 | grep '^Version:'
+    dpkg-query -W googletest) | sha256sum | cut -c1-16)
+  cache="${VAULTREACH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vaultreach}/windows-deps-$key"
+  "$here/deps.sh" "$cache/prefix"
+  ln -s "$cache/prefix" "$build/deps"
+fi
 "$here/deps.sh" "$build/deps"
 
 # The game and the Windows test program. ctest runs the tests through Wine (tools/windows/wine.sh

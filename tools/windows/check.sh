@@ -15,6 +15,7 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 status=0
 echo "== The test suite under Wine"
 (cd "$build/game" && timeout 900 ctest --output-on-failure -j "$(nproc)" --timeout 300) || status=1
+"$root/tools/count_cases.sh" "$build/game" "Under Wine"
 echo "== A scripted game of vaultreach.exe under Wine"
 timeout 400 "$here/smoke.sh" "$build" || status=1
 echo "== vaultreach.exe on a terminal"

@@ -1,7 +1,7 @@
 // The game itself on the real page: the same text as the terminal game, the caption, the
 // colours, the player's files across a reload and a closed tab, and sound after the first key.
-import { answer, assert, nativeInput, nativeTranscript, playerFiles, preparePage, record,
-  waitForPrompt } from './lib.mjs';
+import { answer, assert, expectNativeText, nativeInput, nativeTranscript, playerFiles, preparePage,
+  record, waitForPrompt } from './lib.mjs';
 
 export const checks = {
   async 'scripted game writes what the native game prints, byte for byte'({ browser, url }) {
@@ -11,15 +11,7 @@ export const checks = {
     await answer(page, nativeInput);
     await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
     const result = await record(page);
-    const written = Buffer.from(result.text, 'utf8');
-    if (!written.equals(nativeTranscript)) {
-      let at = 0;
-      while (at < written.length && written[at] === nativeTranscript[at]) at += 1;
-      throw new Error(`differs at byte ${at} of ${nativeTranscript.length} (page wrote ` +
-        `${written.length}): page ${JSON.stringify(written.subarray(at, at + 60).toString())} ` +
-        `native ${JSON.stringify(nativeTranscript.subarray(at, at + 60).toString())} ` +
-        '(a change meant to change the game\'s text: tools/web/record_native.sh records it again)');
-    }
+    expectNativeText(result.text);
     assert(result.exited === 0, `exit status ${result.exited}`);
     assert(page.errors.length === 0, `page errors: ${page.errors.join('; ')}`);
     await context.close();

@@ -130,6 +130,19 @@ export async function answer(page, lines, { from = 0, tap = false } = {}) {
   }
 }
 
+// Throws unless the page wrote exactly what the terminal game printed, naming the first byte
+// that differs.
+export function expectNativeText(text) {
+  const written = Buffer.from(text, 'utf8');
+  if (written.equals(nativeTranscript)) return;
+  let at = 0;
+  while (at < written.length && written[at] === nativeTranscript[at]) at += 1;
+  throw new Error(`differs at byte ${at} of ${nativeTranscript.length} (page wrote ` +
+    `${written.length}): page ${JSON.stringify(written.subarray(at, at + 60).toString())} ` +
+    `native ${JSON.stringify(nativeTranscript.subarray(at, at + 60).toString())} ` +
+    '(a change meant to change the game\'s text: tools/web/record_native.sh records it again)');
+}
+
 export async function record(page) {
   return page.evaluate(() => ({ text: window.__vr.text, waits: window.__vr.waits,
     exited: window.__vr.exited, titles: window.__vr.titles, moves: window.__vr.moves.length }));

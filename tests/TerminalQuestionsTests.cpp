@@ -1,137 +1,18 @@
-// The real program on a pseudo-terminal whose far side lags, lies or streams: what the
-// terminal says never becomes what the player typed, sizes that cannot be right are not asked
-// for, and a shaken window in a window manager's frame lands only where it was meant to.
+// The terminal's questions: what the terminal says never becomes what the player typed, and a
+// shaken window in a window manager's frame lands only where it was meant to.
 // Linux only: it starts the program on pseudo-terminals and sends it POSIX signals.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "support/Process.h"
-#include "support/TestPlatform.h"
+#include "support/FakeTerminal.h"
 
 namespace {
-
-// The far side of the game's pseudo-terminal, in a window at (x, y). It answers the console's
-// questions as a terminal would, or as a case says instead; a move to (x, y) puts the window
-// at (x, y) plus the window manager's frame, as twm does with xterm.
-class cFakeTerminal {
-  public:
-    cFakeTerminal(cProcess& game, int x, int y) : m_game(game), m_x(x), m_y(y) {}
-
-    int frameX = 0;
-    int frameY = 0;
-    std::string startAnswer;     // in place of the answers to the first round of questions
-    std::string sizeAnswer;      // to CSI 14 t; nothing when empty
-    std::string positionAnswer;  // in place of the true position, after the first round
-    bool answersPosition = true;
-    // Every place the window was put, in order.
-    std::vector<std::pair<int, int>> places;
-    int positionQuestions = 0;
-
-    // Reads and answers until the output holds marker (true) or the time runs out.
-    bool Until(const std::string& marker, int timeoutMs) {
-        // Short slices: the game waits a tenth of a second at most for an answer.
-        for (int waited = 0; waited < timeoutMs; waited += 2) {
-            Answer();
-            if (m_game.output().find(marker, m_markerFrom) != std::string::npos) {
-                m_markerFrom = m_game.output().find(marker, m_markerFrom) + marker.size();
-                return true;
-            }
-            m_game.WaitForOutput(marker + "\x01never", 2);
-        }
-        return false;
-    }
-
-  private:
-    void Answer() {
-        static const std::regex kQuestion("\x1b\\[(13|14)t|\x1b\\[c|\x1b\\[3;([0-9]+);([0-9]+)t");
-        const std::string& out = m_game.output();
-        std::smatch found;
-        std::string answers;
-        auto from = out.cbegin() + static_cast<long>(m_scanned);
-        while (std::regex_search(from, out.cend(), found, kQuestion)) {
-            const std::string question = found.str(0);
-            if (m_round == 0 && !startAnswer.empty()) {
-                if (question == "\x1b[c") {
-                    answers += startAnswer;
-                    m_round = 1;
-                }
-            } else if (question == "\x1b[13t") {
-                ++positionQuestions;
-                if (m_round > 0 && !positionAnswer.empty()) {
-                    answers += positionAnswer;
-                } else if (answersPosition) {
-                    answers += "\x1b[3;" + std::to_string(m_x) + ";" + std::to_string(m_y) + "t";
-                }
-            } else if (question == "\x1b[14t") {
-                answers += sizeAnswer;
-            } else if (question == "\x1b[c") {
-                answers += "\x1b[?62;22c";
-                ++m_round;
-            } else {
-                m_x = std::stoi(found.str(2)) + frameX;
-                m_y = std::stoi(found.str(3)) + frameY;
-                places.emplace_back(m_x, m_y);
-            }
-            from = found[0].second;
-        }
-        m_scanned = static_cast<std::size_t>(from - out.cbegin());
-        if (!answers.empty()) {
-            m_game.Write(answers);
-        }
-    }
-
-    cProcess& m_game;
-    int m_x;
-    int m_y;
-    int m_round = 0;
-    std::size_t m_scanned = 0;
-    std::size_t m_markerFrom = 0;
-};
-
-// The answers a terminal gives at start-up, as one reply.
-const std::string kStartAnswers =
-    "\x1b]11;rgb:0000/0000/0000\x1b\\\x1b[3;100;200t\x1b[4;480;800t\x1b[?62c";
-
-class TerminalProgram : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        m_directory = std::make_unique<cScratchDirectory>();
-        m_directory->CopyGameData();
-    }
-
-    cProcessOptions Options() const {
-        cProcessOptions options;
-        options.directory = m_directory->path();
-        options.outputKind = eOutputKind::Terminal;
-        options.terminalColumns = 100;
-        options.terminalRows = 30;
-        return options;
-    }
-
-    // The save's lines: the name is the sixth, the weapon the seventh.
-    std::vector<std::string> Save() const {
-        std::vector<std::string> lines;
-        std::string line;
-        for (char c : m_directory->Read("Player.txt")) {
-            if (c == '\n') {
-                lines.push_back(line);
-                line.clear();
-            } else {
-                line += c;
-            }
-        }
-        return lines;
-    }
-
-    std::unique_ptr<cScratchDirectory> m_directory;
-};
 
 // One case: what the terminal sends where, and what the player types at the name.
 struct cReplyCase {
@@ -238,60 +119,6 @@ TEST_F(TerminalProgram, CtrlCWhileAnEndlessReplyStreamsQuitsAndSavesWithoutIt) {
     const std::vector<std::string> save = Save();
     ASSERT_EQ(save.size(), 9u);
     EXPECT_EQ(save[5], "");
-}
-
-struct cSizeCase {
-    const char* name;
-    int columns;
-    int rows;
-    std::string sizeAnswer;
-    int x;
-    const char* wanted;  // the size asked for in characters, when it is asked in characters
-};
-
-void PrintTo(const cSizeCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class AbsurdSizes : public TerminalProgram, public ::testing::WithParamInterface<cSizeCase> {};
-
-TEST_P(AbsurdSizes, AreIgnoredAndNoHugeWindowIsAskedFor) {
-    const cSizeCase& c = GetParam();
-    cProcessOptions options = Options();
-    options.terminalColumns = c.columns;
-    options.terminalRows = c.rows;
-    cProcess game(options);
-    cFakeTerminal terminal(game, c.x, 200);
-    terminal.sizeAnswer = c.sizeAnswer;
-    ASSERT_TRUE(terminal.Until("What is your name? ", 20000));
-    game.Write("Bob\na\nq\n\n");
-    EXPECT_EQ(game.Wait(20000), 0);
-    const std::string& out = game.output();
-    static const std::regex kRequest("\x1b\\[(3|4);([0-9]+);([0-9]+)t");
-    for (std::sregex_iterator it(out.begin(), out.end(), kRequest), end; it != end; ++it) {
-        const int limit = it->str(1) == "3" ? 32767 : 16384;
-        EXPECT_LE(std::stol(it->str(2)), limit) << it->str(0).substr(1);
-        EXPECT_LE(std::stol(it->str(3)), limit) << it->str(0).substr(1);
-    }
-    EXPECT_EQ(out.find("\x1b[4;"), std::string::npos) << "no size in pixels";
-    EXPECT_EQ(out.find(std::string("\x1b[8;") + c.wanted) != std::string::npos, *c.wanted != '\0');
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AbsurdSizes,
-    ::testing::Values(cSizeCase{"OneByOneTextArea", 1, 1, "\x1b[4;480;800t", 100, "25;80t"},
-                      cSizeCase{"OnePixelCells", 100, 30, "\x1b[4;30;100t", 100, ""},
-                      cSizeCase{"HugePixels", 100, 30, "\x1b[4;999999;999999t", 100, ""},
-                      cSizeCase{"HugePosition", 100, 30, "\x1b[4;480;800t", 999999, ""}),
-    [](const ::testing::TestParamInfo<cSizeCase>& info) { return info.param.name; });
-
-// Walks and attacks until enough of the game's fights have gone by.
-std::string FightingKeys() {
-    std::string keys = "Bob\na\n";
-    for (int i = 0; i < 150; ++i) {
-        keys += "s\na\nn\na\n";
-    }
-    return keys;
 }
 
 TEST_F(TerminalProgram, EveryShakeStepInAWindowManagersFrameIsHomeOrHomePlusFifteen) {
