@@ -29,8 +29,8 @@ cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Rel
 cmake --build "$build" -j "$(nproc)" --target vaultreach_fuzzer vaultreach_terminal_fuzzer
 
 mkdir -p "$build/corpus" "$build/terminal-corpus" "$build/artifacts"
-fuzzer="$build/vaultreach_fuzzer"
-terminal_fuzzer="$build/vaultreach_terminal_fuzzer"
+fuzzer="$build/tools/fuzz/vaultreach_fuzzer"
+terminal_fuzzer="$build/tools/fuzz/vaultreach_terminal_fuzzer"
 # The game enters its own scratch directory, so every path handed to libFuzzer is absolute.
 common=(-artifact_prefix="$build/artifacts/" -print_final_stats=1)
 
