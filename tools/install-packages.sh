@@ -49,7 +49,8 @@ install() {
     "${install_options[@]}" "${missing[@]}"
 }
 lists=/var/lib/apt/lists
-if [ "$refresh" = no ] && [ -z "$(find "$lists" -maxdepth 1 -name '*_Packages*' -mmin -60 -print -quit 2>/dev/null)" ]; then
+fresh="$(find "$lists" -maxdepth 1 -name '*_Packages*' -mmin -60 -print -quit 2>/dev/null || true)"
+if [ "$refresh" = no ] && [ -z "$fresh" ]; then
   update
   install
 elif ! install; then

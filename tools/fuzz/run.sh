@@ -21,8 +21,8 @@ executions="${1:-20000}"
 terminal_seconds="${2:-60}"
 max_seconds="${FUZZ_MAX_SECONDS:-1200}"
 
-"$root/tools/install-packages.sh" clang libclang-rt-14-dev cmake make pkg-config ccache libsdl1.2-dev \
-  libsdl-mixer1.2-dev
+"$root/tools/install-packages.sh" clang libclang-rt-14-dev cmake make pkg-config ccache \
+  libsdl1.2-dev libsdl-mixer1.2-dev
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVAULTREACH_FUZZ=ON -DVAULTREACH_TESTS=OFF >/dev/null
@@ -48,6 +48,7 @@ if [ "$terminal_seconds" -gt 0 ]; then
   echo "== The terminal's seed inputs, once each"
   timeout 600 "${terminal[@]}" "$root"/tools/fuzz/terminal-corpus/*
   echo "== ${terminal_seconds}s of new terminal answers among typed keys"
-  timeout $((terminal_seconds + 120)) "${terminal[@]}" -max_total_time="$terminal_seconds" -dict="$root/tools/fuzz/terminal.dict" \
+  timeout $((terminal_seconds + 120)) "${terminal[@]}" -max_total_time="$terminal_seconds" \
+    -dict="$root/tools/fuzz/terminal.dict" \
     "$build/terminal-corpus" "$root/tools/fuzz/terminal-corpus"
 fi
