@@ -99,20 +99,16 @@ std::string cTerminalReplies::TakeTyped() {
     return typed;
 }
 
-void cTerminalReplies::Start(eKind kind) {
-    m_kind = kind;
+void cTerminalReplies::Start(unsigned char introducer) {
+    m_kind = introducer == '[' || introducer == kCsi   ? eKind::Control
+             : introducer == ']' || introducer == kOsc ? eKind::Command
+             : introducer == 'P' || introducer == kDcs ? eKind::Device
+                                                       : eKind::Single;
     m_body.clear();
     m_overflowed = false;
-    m_state = kind == eKind::Control  ? eState::Control
-              : kind == eKind::Single ? eState::Single
-                                      : eState::String;
-}
-
-void cTerminalReplies::StartEightBit(unsigned char c) {
-    Start(c == kCsi   ? eKind::Control
-          : c == kOsc ? eKind::Command
-          : c == kDcs ? eKind::Device
-                      : eKind::Single);
+    m_state = m_kind == eKind::Control  ? eState::Control
+              : m_kind == eKind::Single ? eState::Single
+                                        : eState::String;
 }
 
 void cTerminalReplies::Hold(unsigned char c) {
@@ -137,7 +133,7 @@ void cTerminalReplies::Take(unsigned char c) {
             } else if (c == 0xC2) {
                 m_state = eState::Lead;  // U+0080 to U+00BF: maybe an introducer in UTF-8
             } else if (c == kCsi || c == kOsc || c == kDcs || c == kSs3) {
-                StartEightBit(c);
+                Start(c);
             } else {
                 m_typed += static_cast<char>(c);
                 m_continuations = c >= 0xC3 && c <= 0xDF   ? 1
@@ -148,7 +144,7 @@ void cTerminalReplies::Take(unsigned char c) {
             return;
         case eState::Lead:
             if (c == kCsi || c == kOsc || c == kDcs || c == kSs3) {
-                StartEightBit(c);
+                Start(c);
                 return;
             }
             m_typed += '\xc2';
@@ -158,10 +154,7 @@ void cTerminalReplies::Take(unsigned char c) {
             return;
         case eState::Escape:
             if (c == '[' || c == ']' || c == 'P' || c == 'O') {
-                Start(c == '['   ? eKind::Control
-                      : c == ']' ? eKind::Command
-                      : c == 'P' ? eKind::Device
-                                 : eKind::Single);
+                Start(c);
                 return;
             }
             // Not a sequence: the player's own escape key.

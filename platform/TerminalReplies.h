@@ -75,9 +75,9 @@ class cTerminalReplies {
     enum class eKind { Control, Command, Device, Single };
 
     void Take(unsigned char c);
-    void Start(eKind kind);
-    // Starts the sequence an 8-bit introducer (CSI, OSC, DCS or SS3) opens.
-    void StartEightBit(unsigned char c);
+    // Starts the sequence an introducer opens: the character after ESC ('[', ']', 'P' or 'O')
+    // or its 8-bit form (CSI, OSC, DCS or SS3).
+    void Start(unsigned char introducer);
     void Hold(unsigned char c);
     // The sequence is whole: records an answer, drops the rest.
     void Complete();

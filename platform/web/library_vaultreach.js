@@ -311,7 +311,6 @@ var LibraryVaultreach = {
     },
   },
 
-  vr_read_line__deps: ['$VR'],
   vr_read_line: function(buffer, capacity) {
     return Asyncify.handleSleep(function(wakeUp) {
       var deliver = function() {
@@ -333,12 +332,10 @@ var LibraryVaultreach = {
     });
   },
 
-  vr_write__deps: ['$VR'],
   vr_write: function(bytes, count) {
     VR.write(HEAPU8.slice(bytes, bytes + count));
   },
 
-  vr_sleep__deps: ['$VR'],
   vr_sleep: function(milliseconds) {
     return Asyncify.handleSleep(function(wakeUp) {
       if (VR.quit) {
@@ -355,37 +352,30 @@ var LibraryVaultreach = {
     });
   },
 
-  vr_quit_requested__deps: ['$VR'],
   vr_quit_requested: function() {
     return VR.quit ? 1 : 0;
   },
 
-  vr_request_quit__deps: ['$VR'],
   vr_request_quit: function() {
     VR.quit = true;
   },
 
-  vr_clear_quit__deps: ['$VR'],
   vr_clear_quit: function() {
     VR.quit = false;
   },
 
-  vr_set_colour__deps: ['$VR'],
   vr_set_colour: function(attribute) {
     VR.tell('setColour', attribute);
   },
 
-  vr_set_title__deps: ['$VR'],
   vr_set_title: function(title) {
     VR.tell('setTitle', UTF8ToString(title));
   },
 
-  vr_move_window__deps: ['$VR'],
   vr_move_window: function(dx, dy) {
     VR.tell('moveWindow', dx, dy);
   },
 
-  vr_sync_folder__deps: ['$VR'],
   vr_sync_folder: function(folder) {
     var node = null;
     try { node = FS.lookupPath(UTF8ToString(folder), {follow: true}).node; } catch (e) {}
@@ -402,7 +392,6 @@ var LibraryVaultreach = {
     });
   },
 
-  vr_audio_usable__deps: ['$VR'],
   vr_audio_usable: function(error, capacity) {
     if (typeof AudioContext == 'undefined' && typeof webkitAudioContext == 'undefined') {
       stringToUTF8('the browser gives this page no AudioContext', error, capacity);
@@ -411,7 +400,7 @@ var LibraryVaultreach = {
     return 1;
   },
 
-  vr_audio_deferred__deps: ['$VR', '$SDL'],
+  vr_audio_deferred__deps: ['$SDL'],
   vr_audio_deferred: function(path) {
     // An SDL_mixer audio whose decoding has not finished: music started on it waits for it.
     var info = {source: UTF8ToString(path), webAudio: {onDecodeComplete: []}};
@@ -429,4 +418,6 @@ var LibraryVaultreach = {
   },
 };
 
+// Every function here uses VR.
+autoAddDeps(LibraryVaultreach, '$VR');
 mergeInto(LibraryManager.library, LibraryVaultreach);

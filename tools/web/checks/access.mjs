@@ -3,7 +3,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { AxePuppeteer } from '@axe-core/puppeteer';
-import { answer, assert, liveRegionText, nativeInput, preparePage, record, repoRoot, unnamed, waitForPrompt,
+import { answer, assert, liveRegionText, nativeInput, newGamePage, record, repoRoot, unnamed, waitForPrompt,
   waitForText } from './lib.mjs';
 
 // The lines of the game's pictures (its data), long enough not to be words of the story.
@@ -28,8 +28,7 @@ export const checks = {
   async 'axe-core: no violations at the title, a prompt, a fight, the files, light and dark'({ browser, url }) {
     const problems = [];
     for (const scheme of ['light', 'dark']) {
-      const context = await browser.createBrowserContext();
-      const page = await preparePage(context, { media: [{ name: 'prefers-color-scheme', value: scheme }] });
+      const page = await newGamePage(browser, { media: [{ name: 'prefers-color-scheme', value: scheme }] });
       await page.goto(url);
       await waitForPrompt(page, 1);
       problems.push(...await axe(page, `${scheme} title`));
@@ -46,14 +45,13 @@ export const checks = {
       problems.push(...await axe(page, `${scheme} fight`));
       await page.click('#files-toggle');
       problems.push(...await axe(page, `${scheme} files panel`));
-      await context.close();
+      await page.browserContext().close();
     }
     assert(problems.length === 0, problems.join('\n'));
   },
 
   async 'forced colours: the game colours give way to the system ones, axe-core still clean'({ browser, url }) {
-    const context = await browser.createBrowserContext();
-    const page = await preparePage(context);
+    const page = await newGamePage(browser);
     // puppeteer's own call does not know this feature; the protocol does.
     const session = await page.createCDPSession();
     await session.send('Emulation.setEmulatedMedia', { features: [{ name: 'forced-colors', value: 'active' }] });
@@ -69,12 +67,11 @@ export const checks = {
     assert(colours[0] === colours[1], `the menu keeps its own colour ${colours[0]} (text ${colours[1]})`);
     const problems = await axe(page, 'forced colours');
     assert(problems.length === 0, problems.join('\n'));
-    await context.close();
+    await page.browserContext().close();
   },
 
   async 'accessibility tree: each passage once, the echo not again, pictures named, controls named'({ browser, url }) {
-    const context = await browser.createBrowserContext();
-    const page = await preparePage(context);
+    const page = await newGamePage(browser);
     await page.goto(url);
     await answer(page, nativeInput.slice(0, 6));
     await waitForPrompt(page, 7);
@@ -105,14 +102,13 @@ export const checks = {
     await waitForPrompt(page, 1);
     const afterReload = await page.evaluate(() => document.activeElement && document.activeElement.id);
     assert(afterReload === 'answer', `focus is on "${afterReload}" after a reload`);
-    await context.close();
+    await page.browserContext().close();
   },
 
   async 'reduced motion: the transcript never moves in a fight; otherwise it shakes and comes home'({ browser, url }) {
     const seen = {};
     for (const motion of ['reduce', 'no-preference']) {
-      const context = await browser.createBrowserContext();
-      const page = await preparePage(context, { media: [{ name: 'prefers-reduced-motion', value: motion }] });
+      const page = await newGamePage(browser, { media: [{ name: 'prefers-reduced-motion', value: motion }] });
       await page.evaluateOnNewDocument(() => {
         window.__transforms = [];
         document.addEventListener('DOMContentLoaded', () => {
@@ -129,7 +125,7 @@ export const checks = {
       seen[motion] = await page.evaluate(() => ({ moves: window.__vr.moves.length,
         transforms: window.__transforms.length,
         final: getComputedStyle(document.getElementById('transcript')).transform }));
-      await context.close();
+      await page.browserContext().close();
     }
     assert(seen.reduce.moves > 0, 'the scripted fight never shook (no blow landed)');
     assert(seen.reduce.transforms === 0, `${seen.reduce.transforms} transforms with reduced motion`);
@@ -138,8 +134,7 @@ export const checks = {
   },
 
   async 'phone: 360x740 with touch, no sideways scroll at the title or the map, answers play'({ browser, url }) {
-    const context = await browser.createBrowserContext();
-    const page = await preparePage(context, { viewport: {
+    const page = await newGamePage(browser, { viewport: {
       viewport: { width: 360, height: 740, deviceScaleFactor: 2, isMobile: true, hasTouch: true },
       userAgent: 'Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/156.0.0.0 Mobile Safari/537.36',
     } });
@@ -164,6 +159,6 @@ export const checks = {
     }
     assert(title.pictures.length > 0, 'the banner is not a picture');
     assert(title.key === 'send', `enterkeyhint is ${title.key}`);
-    await context.close();
+    await page.browserContext().close();
   },
 };

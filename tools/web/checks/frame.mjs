@@ -5,8 +5,8 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { AxePuppeteer } from '@axe-core/puppeteer';
-import { assert, expectNativeText, nativeInput, playerFiles, preparePage, record, waitForPrompt,
-  waitForText } from './lib.mjs';
+import { assert, expectNativeText, nativeInput, newGamePage, playerFiles, preparePage, record,
+  waitForPrompt, waitForText } from './lib.mjs';
 
 // What a host such as a game jam's page gives the frame: scripts, storage, forms and popups,
 // but neither downloads nor the navigation of the host's own page.
@@ -129,8 +129,7 @@ export const checks = {
   },
 
   async 'focus: a click on the story gives the input line the keys; a selection still copies; controls keep theirs'({ browser, url }) {
-    const context = await browser.createBrowserContext();
-    const page = await preparePage(context);
+    const page = await newGamePage(browser);
     await page.setViewport({ width: 900, height: 640 });
     await page.goto(url);
     await waitForPrompt(page, 1);
@@ -162,6 +161,6 @@ export const checks = {
       const now = await focused(page);
       assert(now !== 'answer', `a click on ${control} moved the keys to the input line`);
     }
-    await context.close();
+    await page.browserContext().close();
   },
 };

@@ -1,12 +1,11 @@
 // The game itself on the real page: the same text as the terminal game, the caption, the
 // colours, the player's files across a reload and a closed tab, and sound after the first key.
-import { answer, assert, expectNativeText, nativeInput, nativeTranscript, playerFiles, preparePage,
-  record, waitForPrompt } from './lib.mjs';
+import { answer, assert, expectNativeText, nativeInput, nativeTranscript, newGamePage, playerFiles,
+  preparePage, record, waitForPrompt } from './lib.mjs';
 
 export const checks = {
   async 'scripted game writes what the native game prints, byte for byte'({ browser, url }) {
-    const context = await browser.createBrowserContext();
-    const page = await preparePage(context);
+    const page = await newGamePage(browser);
     await page.goto(url);
     await answer(page, nativeInput);
     await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
@@ -14,12 +13,11 @@ export const checks = {
     expectNativeText(result.text);
     assert(result.exited === 0, `exit status ${result.exited}`);
     assert(page.errors.length === 0, `page errors: ${page.errors.join('; ')}`);
-    await context.close();
+    await page.browserContext().close();
   },
 
   async 'answers typed before the game is ready wait for their prompts, as in a terminal'({ browser, url }) {
-    const context = await browser.createBrowserContext();
-    const page = await preparePage(context);
+    const page = await newGamePage(browser);
     // The game's wasm is held back until every answer has been typed.
     let release;
     const typed = new Promise((resolve) => { release = resolve; });
@@ -39,12 +37,11 @@ export const checks = {
     const { text } = await record(page);
     assert(early === 0, 'the game had started before the answers were typed');
     assert(Buffer.from(text, 'utf8').equals(nativeTranscript), 'typed ahead, the game wrote another story');
-    await context.close();
+    await page.browserContext().close();
   },
 
   async 'caption sets the title, the direction menu has its colour class'({ browser, url }) {
-    const context = await browser.createBrowserContext();
-    const page = await preparePage(context);
+    const page = await newGamePage(browser);
     await page.goto(url);
     await answer(page, nativeInput.slice(0, 2));
     await waitForPrompt(page, 3);
@@ -58,12 +55,11 @@ export const checks = {
       `title "${seen.title}" is not the caption ${JSON.stringify(seen.captions)}`);
     assert(seen.menu.includes('(N)orth') && seen.menu.includes('(Q)uit'),
       `no c14 span holds the direction menu: ${JSON.stringify(seen.menu.slice(0, 80))}`);
-    await context.close();
+    await page.browserContext().close();
   },
 
   async 'Quit saves; the save and log.txt are there after a reload'({ browser, url }) {
-    const context = await browser.createBrowserContext();
-    const page = await preparePage(context);
+    const page = await newGamePage(browser);
     await page.goto(url);
     await answer(page, ['Cara', 's']);
     await waitForPrompt(page, 3);
@@ -82,7 +78,7 @@ export const checks = {
     const links = await page.$$eval('#files-list a', (as) => as.map((a) => a.download));
     assert(links.includes('Player.txt') && links.includes('log.txt'),
       `files panel offers ${JSON.stringify(links)}`);
-    await context.close();
+    await page.browserContext().close();
   },
 
   async 'a tab closed mid-game is saved and the next tab holds the character'({ browser, url }) {
@@ -127,8 +123,7 @@ export const checks = {
   },
 
   async 'the AudioContext runs after the first key'({ browser, url }) {
-    const context = await browser.createBrowserContext();
-    const page = await preparePage(context);
+    const page = await newGamePage(browser);
     await page.goto(url);
     await waitForPrompt(page, 1);
     await page.type('#answer', 'E');
@@ -137,6 +132,6 @@ export const checks = {
       .catch(() => {});
     const states = await page.evaluate(() => window.__vr.audio.map((c) => c.state));
     assert(states.includes('running'), `AudioContext states after a key: ${JSON.stringify(states)}`);
-    await context.close();
+    await page.browserContext().close();
   },
 };

@@ -116,6 +116,11 @@ export async function preparePage(context, { seed = nativeSeed, media = [], view
   return page;
 }
 
+// A prepared page in a browser context of its own: page.browserContext().close() ends both.
+export async function newGamePage(browser, options) {
+  return preparePage(await browser.createBrowserContext(), options);
+}
+
 export async function waitForPrompt(page, count, timeout = 20000) {
   await page.waitForFunction((n) => window.__vr && window.__vr.waits >= n, { timeout }, count);
 }

@@ -1,7 +1,7 @@
 // Offline and releases: the service worker keeps one release's files and swaps them whole.
 import fs from 'node:fs';
 import path from 'node:path';
-import { answer, assert, preparePage, waitForPrompt, waitForText } from './lib.mjs';
+import { answer, assert, newGamePage, preparePage, waitForPrompt, waitForText } from './lib.mjs';
 
 const kCore = ['', 'style.css', 'vaultreach-page.js', 'vaultreach.js', 'vaultreach.wasm',
   'vaultreach.data', 'manifest.webmanifest'];
@@ -33,8 +33,7 @@ async function waitForWorker(page, names) {
 
 export const checks = {
   async 'offline: after one visit the game starts and plays with the network gone'({ browser, url }) {
-    const context = await browser.createBrowserContext();
-    const page = await preparePage(context);
+    const page = await newGamePage(browser);
     await page.goto(url);
     await waitForPrompt(page, 1);
     await waitForWorker(page, kCore);
@@ -44,7 +43,7 @@ export const checks = {
     await answer(page, ['Ann']);
     await waitForText(page, 'There is evil afoot Ann.');
     await page.setOfflineMode(false);
-    await context.close();
+    await page.browserContext().close();
   },
 
   async 'a second release replaces the first one in the cache, whole'({ browser, url, site }) {
