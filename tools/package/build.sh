@@ -8,7 +8,6 @@
 # Prints the package's path as its last line.
 #
 # Usage: tools/package/build.sh [BUILD_DIR]   (default: build-release)
-#   VAULTREACH_CCACHE=OFF compiles everything for real, past the compiler cache.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -29,7 +28,7 @@ else
 fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVAULTREACH_TESTS=OFF \
-  -DVAULTREACH_REPRODUCIBLE=ON -DVAULTREACH_CCACHE="${VAULTREACH_CCACHE:-ON}" >/dev/null
+  -DVAULTREACH_REPRODUCIBLE=ON -DVAULTREACH_CCACHE=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" >/dev/null
 rm -f "$build"/vaultreach_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
