@@ -3,7 +3,8 @@
 # only what is not installed yet is installed. Rules, the same for every script:
 #  - apt-get, with sudo only when not root;
 #  - apt's lock may be held by another install (a second script, the machine's own updates):
-#    wait up to ten minutes for it rather than fail;
+#    wait up to ten minutes for it rather than fail; two of the project's scripts that install
+#    at once (CI runs some side by side) take turns, whole;
 #  - the package lists are refreshed before installing, unless they were refreshed in the last
 #    hour, and in any case again when an install from them fails;
 #  - --no-recommends leaves out the packages the named ones only recommend;
@@ -30,6 +31,8 @@ fi
 update() {
   "${sudo[@]}" apt-get "${options[@]}" update -qq
 }
+exec 9>"${TMPDIR:-/tmp}/vaultreach-install-packages.lock"
+flock -w 600 9
 if [ "$refresh" = yes ]; then
   update
 fi
