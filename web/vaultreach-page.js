@@ -53,6 +53,7 @@
   const input = document.getElementById('answer');
   const send = document.getElementById('send');
   const status = document.getElementById('status');
+  const soundStatus = document.getElementById('sound-status');
   const soundButton = document.getElementById('sound');
   const quitButton = document.getElementById('quit');
   const filesToggle = document.getElementById('files-toggle');
@@ -81,6 +82,12 @@
 
   function say(text) {
     status.textContent = text;
+  }
+  // The sound's news ("Sound on.", a sound the browser could not decode) is shown, not spoken:
+  // it comes at the first key, while the story's answer is being read, and the player hears
+  // whether the music plays. A screen reader still finds it by reading the page.
+  function showSound(text) {
+    soundStatus.textContent = text;
   }
   say('Loading the game\u2026');
 
@@ -280,6 +287,7 @@
 
   function write(text) {
     if (status.textContent) say('');
+    if (soundStatus.textContent) showSound('');
     registerWorker(2000);
     let rest = String(text);
     while (rest.length) {
@@ -674,7 +682,7 @@
       exited: ended,
       filesChanged: refreshFiles,
       audioStatus(text) {
-        if (text) say(text);
+        if (text) showSound(text);
       },
     },
     onRuntimeInitialized() {
