@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, AddressSanitizer, UBSan) in build-libfuzzer, then fuzzes
-# two ways, each after playing its seed inputs once:
+# two ways side by side (each fuzzer keeps one processor busy), each after playing its seed
+# inputs once:
 #  - the whole game's input (tools/fuzz/corpus) for the given number of new executions, bounded
 #    by FUZZ_MAX_SECONDS (default 1200);
 #  - the terminal's answers mixed with typed keys (tools/fuzz/terminal-corpus) for the given
@@ -34,21 +35,41 @@ terminal_fuzzer="$build/tools/fuzz/vaultreach_terminal_fuzzer"
 # The game enters its own scratch directory, so every path handed to libFuzzer is absolute.
 common=(-artifact_prefix="$build/artifacts/" -print_final_stats=1)
 
-if [ "$executions" -gt 0 ]; then
-  game=("$fuzzer" "${common[@]}" -timeout=10 -rss_limit_mb=2048)
+fuzz_game() {
+  local game=("$fuzzer" "${common[@]}" -timeout=10 -rss_limit_mb=2048)
   echo "== The game's seed inputs, once each"
-  timeout 600 "${game[@]}" "$root"/tools/fuzz/corpus/*
+  timeout 600 "${game[@]}" "$root"/tools/fuzz/corpus/* || return
   echo "== $executions new executions of the game (at most ${max_seconds}s)"
   timeout $((max_seconds + 120)) "${game[@]}" -runs="$executions" -max_total_time="$max_seconds" \
     -dict="$root/tools/fuzz/answers.dict" "$build/corpus" "$root/tools/fuzz/corpus"
-fi
+}
 
-if [ "$terminal_seconds" -gt 0 ]; then
-  terminal=("$terminal_fuzzer" "${common[@]}" -timeout=5 -rss_limit_mb=1024 -max_len=512)
+fuzz_terminal() {
+  local terminal=("$terminal_fuzzer" "${common[@]}" -timeout=5 -rss_limit_mb=1024 -max_len=512)
   echo "== The terminal's seed inputs, once each"
-  timeout 600 "${terminal[@]}" "$root"/tools/fuzz/terminal-corpus/*
+  timeout 600 "${terminal[@]}" "$root"/tools/fuzz/terminal-corpus/* || return
   echo "== ${terminal_seconds}s of new terminal answers among typed keys"
   timeout $((terminal_seconds + 120)) "${terminal[@]}" -max_total_time="$terminal_seconds" \
     -dict="$root/tools/fuzz/terminal.dict" \
     "$build/terminal-corpus" "$root/tools/fuzz/terminal-corpus"
+}
+
+# The terminal's fuzzer writes to a log of its own, printed after the game's output, so the two
+# do not interleave. (Each part returns its first failure: errexit does not hold in a function
+# whose status is tested.)
+terminal_log="$build/terminal-fuzz.log"
+terminal_status=0
+if [ "$terminal_seconds" -gt 0 ]; then
+  fuzz_terminal >"$terminal_log" 2>&1 &
+  terminal_pid=$!
+  trap 'kill "$terminal_pid" 2>/dev/null || true' EXIT
 fi
+game_status=0
+if [ "$executions" -gt 0 ]; then
+  fuzz_game || game_status=$?
+fi
+if [ "$terminal_seconds" -gt 0 ]; then
+  wait "$terminal_pid" || terminal_status=$?
+  cat "$terminal_log"
+fi
+[ "$game_status" -eq 0 ] && [ "$terminal_status" -eq 0 ]
