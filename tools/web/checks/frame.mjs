@@ -4,18 +4,12 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { AxePuppeteer } from '@axe-core/puppeteer';
-import { assert, expectNativeText, nativeInput, newGamePage, playerFiles, preparePage, record,
-  waitForPrompt, waitForText } from './lib.mjs';
+import { assert, axe, expectNativeText, nativeInput, newGamePage, playerFiles, preparePage, record,
+  waitForExit, waitForPrompt, waitForText } from './lib.mjs';
 
 // What a host such as a game jam's page gives the frame: scripts, storage, forms and popups,
 // but neither downloads nor the navigation of the host's own page.
 const kHostSandbox = 'allow-scripts allow-same-origin allow-forms allow-popups';
-
-async function axe(page, where) {
-  const result = await new AxePuppeteer(page).analyze();
-  return result.violations.map((v) => `${where}: ${v.id} (${v.nodes.length}) ${v.help}`);
-}
 
 // The host's page framing the game, and the game's frame once it has asked its first question.
 async function openHost(page, { url, hostUrl }, sandbox) {
@@ -81,7 +75,7 @@ async function playInFrame({ browser, url, hostUrl, log }, sandbox, whole) {
       await waitForPrompt(frame, lines.length + 1);
       await frame.click('#quit');
     }
-    await frame.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+    await waitForExit(frame);
     const result = await record(frame);
     if (whole) expectNativeText(result.text);
     assert(result.exited === 0, `exit status ${result.exited}`);
