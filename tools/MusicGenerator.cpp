@@ -49,17 +49,9 @@ double Frequency(int midi) {
 // "D5", "C#6", "Bb4" as MIDI note numbers.
 int ParseNote(const std::string& name) {
     static const int kSteps[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
-    int note = kSteps[name[0] - 'A'];
-    std::size_t i = 1;
-    if (name[i] == '#') {
-        ++note;
-        ++i;
-    } else if (name[i] == 'b') {
-        --note;
-        ++i;
-    }
-    const int octave = std::stoi(name.substr(i));
-    return 12 * (octave + 1) + note;
+    const int accidental = name[1] == '#' ? 1 : name[1] == 'b' ? -1 : 0;
+    const int octave = std::stoi(name.substr(accidental == 0 ? 1 : 2));
+    return 12 * (octave + 1) + kSteps[name[0] - 'A'] + accidental;
 }
 
 struct cNote {
@@ -370,15 +362,11 @@ cLoopBuffer Compose() {
     const int high = ParseNote("A2");
     for (int bar = 0; bar < kBars; ++bar) {
         const double first = bar * kBeatsPerBar;
-        if (bar < 8) {
-            Timpani(out, noise, first, low, bar == 7 ? 0.3 : 0.45);
-            continue;
+        const bool chorus = bar >= 8;
+        Timpani(out, noise, first, low, chorus ? 0.7 : (bar == 7 ? 0.3 : 0.45));
+        if (chorus && bar != kBars - 1) {
+            Timpani(out, noise, first + 2, high, 0.5);
         }
-        Timpani(out, noise, first, low, 0.7);
-        if (bar == kBars - 1) {
-            continue;
-        }
-        Timpani(out, noise, first + 2, high, 0.5);
         if (bar == 9 || bar == 13) {
             Timpani(out, noise, first + 3.5, high, 0.35);
         }
