@@ -114,13 +114,14 @@ export async function waitForExit(page) {
   await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
 }
 
-// Types each answer into the input line once the game has asked for it (the n-th wait).
-export async function answer(page, lines, { from = 0, tap = false } = {}) {
+// Types each answer into the input line once the game has asked for it (the n-th wait); with
+// keys, on that page's keyboard instead, wherever its focus is (page may be a frame in it).
+export async function answer(page, lines, { from = 0, tap = false, keys = null } = {}) {
   for (let i = 0; i < lines.length; i += 1) {
     await waitForPrompt(page, from + i + 1);
     if (tap) await page.tap('#answer');
-    if (lines[i]) await page.type('#answer', lines[i]);
-    await page.keyboard.press('Enter');
+    if (lines[i]) await (keys ? keys.keyboard.type(lines[i]) : page.type('#answer', lines[i]));
+    await (keys || page).keyboard.press('Enter');
   }
 }
 
