@@ -49,17 +49,9 @@ double Frequency(int midi) {
 // "D5", "C#6", "Bb4" as MIDI note numbers.
 int ParseNote(const std::string& name) {
     static const int kSteps[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
-    int note = kSteps[name[0] - 'A'];
-    std::size_t i = 1;
-    if (name[i] == '#') {
-        ++note;
-        ++i;
-    } else if (name[i] == 'b') {
-        --note;
-        ++i;
-    }
-    const int octave = std::stoi(name.substr(i));
-    return 12 * (octave + 1) + note;
+    const int accidental = name[1] == '#' ? 1 : name[1] == 'b' ? -1 : 0;
+    const int octave = std::stoi(name.substr(accidental == 0 ? 1 : 2));
+    return 12 * (octave + 1) + kSteps[name[0] - 'A'] + accidental;
 }
 
 struct cNote {
@@ -225,75 +217,77 @@ void Timpani(cLoopBuffer& out, cNoise& noise, double beat, int midi, double velo
     }
 }
 
+// A delay line: Front() is the sample put in `length` samples ago, Replace() puts the next one
+// in its place. A comb filter keeps its lowpass state beside it.
+struct cDelay {
+    explicit cDelay(int length) : line(length, 0.0) {}
+    double Front() const { return line[at]; }
+    void Replace(double value) {
+        line[at] = value;
+        at = (at + 1) % line.size();
+    }
+
+    std::vector<double> line;
+    std::size_t at = 0;
+    double state = 0.0;
+};
+
 // A freeverb-style room: eight damped comb filters, four all-passes per side. Run over the
 // loop twice and keep the second pass, so the reverb tail of the end carries into the start.
 void AddRoom(cLoopBuffer& buffer, double wet) {
     static const int kCombs[] = {557, 594, 639, 678, 711, 745, 779, 806};
     static const int kAllPasses[] = {278, 220, 170, 113};
-    constexpr int kSpread = 12;
+    constexpr int kSpread = 12;  // the right side's lines are this much longer
     const long length = buffer.Length();
-    for (int side = 0; side < 2; ++side) {
-        std::vector<double>& channel = side == 0 ? buffer.left : buffer.right;
-        std::vector<double> input = channel;
-        std::vector<std::vector<double>> combs;
-        std::vector<double> combState(8, 0.0);
-        std::vector<std::size_t> combAt(8, 0);
+    for (std::vector<double>* channel : {&buffer.left, &buffer.right}) {
+        const int spread = channel == &buffer.left ? 0 : kSpread;
+        const std::vector<double> input = *channel;
+        std::vector<cDelay> combs;
+        std::vector<cDelay> passes;
         for (int delay : kCombs) {
-            combs.emplace_back(delay + side * kSpread, 0.0);
+            combs.emplace_back(delay + spread);
         }
-        std::vector<std::vector<double>> passes;
-        std::vector<std::size_t> passAt(4, 0);
         for (int delay : kAllPasses) {
-            passes.emplace_back(delay + side * kSpread, 0.0);
+            passes.emplace_back(delay + spread);
         }
         for (long i = 0; i < 2 * length; ++i) {
             const double dry = input[i % length] * 0.015;
             double sum = 0.0;
-            for (int c = 0; c < 8; ++c) {
-                std::vector<double>& line = combs[c];
-                const double delayed = line[combAt[c]];
-                combState[c] = delayed * 0.7 + combState[c] * 0.3;
-                line[combAt[c]] = dry + combState[c] * 0.86;
-                combAt[c] = (combAt[c] + 1) % line.size();
+            for (cDelay& comb : combs) {
+                const double delayed = comb.Front();
+                comb.state = delayed * 0.7 + comb.state * 0.3;
+                comb.Replace(dry + comb.state * 0.86);
                 sum += delayed;
             }
-            for (int p = 0; p < 4; ++p) {
-                std::vector<double>& line = passes[p];
-                const double delayed = line[passAt[p]];
-                line[passAt[p]] = sum + delayed * 0.5;
+            for (cDelay& pass : passes) {
+                const double delayed = pass.Front();
+                pass.Replace(sum + delayed * 0.5);
                 sum = delayed - sum;
-                passAt[p] = (passAt[p] + 1) % line.size();
             }
             if (i >= length) {
-                channel[i - length] = input[i - length] + sum * wet;
+                (*channel)[i - length] = input[i - length] + sum * wet;
             }
         }
     }
 }
 
-struct cChord {
-    double beat;
-    int root;  // MIDI note of the root in the third octave
-    bool minor;
-};
-
-// The harmony: one chord a bar, two in bar 7.
-std::vector<cChord> Chords() {
-    const int d = ParseNote("D3");
-    const int bb = ParseNote("Bb2");
-    const int c = ParseNote("C3");
-    const int a = ParseNote("A2");
-    const int g = ParseNote("G2");
-    const int f = ParseNote("F2");
-    return {{0, d, true},   {4, bb, false},  {8, c, false},  {12, a, false},  {16, d, true},
-            {20, g, true},  {24, bb, false}, {26, a, false}, {28, d, true},   {32, f, false},
-            {36, c, false}, {40, d, true},   {44, a, false}, {48, bb, false}, {52, g, true},
-            {56, a, false}, {60, d, true}};
+// The harmony as its roots, one chord a bar, two in bar 7.
+std::vector<cNote> Chords() {
+    return ParseLine(
+        "D3:4 Bb2:4 C3:4 A2:4 | D3:4 G2:4 Bb2:2 A2:2 D3:4 | F2:4 C3:4 D3:4 A2:4 | "
+        "Bb2:4 G2:4 A2:4 D3:4",
+        0);
 }
 
-const cChord& ChordAt(const std::vector<cChord>& chords, double beat) {
-    const cChord* current = &chords.front();
-    for (const cChord& chord : chords) {
+// The semitones from a chord's root to its third: in this D minor the chords on D and G are
+// minor, the others major.
+int Third(const cNote& chord) {
+    return chord.midi % 12 == 2 || chord.midi % 12 == 7 ? 3 : 4;
+}
+
+const cNote& ChordAt(const std::vector<cNote>& chords, double beat) {
+    const cNote* current = &chords.front();
+    for (const cNote& chord : chords) {
         if (chord.beat <= beat) {
             current = &chord;
         }
@@ -318,7 +312,7 @@ void Normalise(cLoopBuffer& buffer, double peak) {
 cLoopBuffer Compose() {
     cLoopBuffer out(kLoopLength);
     cNoise noise;
-    const std::vector<cChord> chords = Chords();
+    const std::vector<cNote> chords = Chords();
 
     // The tune: first a recorder alone, then a horn an octave below with the recorder above.
     const std::vector<cNote> verse = ParseLine(
@@ -344,27 +338,22 @@ cLoopBuffer Compose() {
     static const int kPattern[] = {0, 1, 2, 3, 4, 3, 2, 1};
     for (int eighth = 0; eighth < kBars * kBeatsPerBar * 2; ++eighth) {
         const double beat = eighth * 0.5;
-        const cChord& chord = ChordAt(chords, beat);
-        const int third = chord.minor ? 3 : 4;
-        const int tones[] = {chord.root, chord.root + 7, chord.root + 12, chord.root + 12 + third,
-                             chord.root + 19};
+        const cNote& chord = ChordAt(chords, beat);
+        const int root = chord.midi;
+        const int tones[] = {root, root + 7, root + 12, root + 12 + Third(chord), root + 19};
         const double accent = eighth % 2 == 0 ? 1.0 : 0.7;
         const double section = beat < 32 ? 0.8 : 0.65;
         Pluck(out, noise, beat, tones[kPattern[eighth % 8]], accent * section, -0.45);
     }
 
     // Strings hold each chord; a bass note sits under them.
-    for (std::size_t i = 0; i < chords.size(); ++i) {
-        const cChord& chord = chords[i];
-        const double end = i + 1 < chords.size() ? chords[i + 1].beat : kBars * kBeatsPerBar;
-        const double beats = end - chord.beat;
-        const int third = chord.minor ? 3 : 4;
+    const cVoice bass{3, 2.0, 0.03, 0.3, 0.0, 0.0, 1.0};
+    for (const cNote& chord : chords) {
         const double level = chord.beat < 32 ? 0.10 : 0.14;
-        for (int tone : {chord.root, chord.root + 7, chord.root + 12 + third}) {
-            Sing(out, noise, strings, {chord.beat, beats, tone}, level, 0.35);
+        for (int tone : {chord.midi, chord.midi + 7, chord.midi + 12 + Third(chord)}) {
+            Sing(out, noise, strings, {chord.beat, chord.beats, tone}, level, 0.35);
         }
-        const cVoice bass{3, 2.0, 0.03, 0.3, 0.0, 0.0, 1.0};
-        Sing(out, noise, bass, {chord.beat, beats, chord.root - 12}, 0.35, 0.0);
+        Sing(out, noise, bass, {chord.beat, chord.beats, chord.midi - 12}, 0.35, 0.0);
     }
 
     // Drums: the verse marks each bar; the chorus marches on one and three, with a pickup
@@ -373,15 +362,11 @@ cLoopBuffer Compose() {
     const int high = ParseNote("A2");
     for (int bar = 0; bar < kBars; ++bar) {
         const double first = bar * kBeatsPerBar;
-        if (bar < 8) {
-            Timpani(out, noise, first, low, bar == 7 ? 0.3 : 0.45);
-            continue;
+        const bool chorus = bar >= 8;
+        Timpani(out, noise, first, low, chorus ? 0.7 : (bar == 7 ? 0.3 : 0.45));
+        if (chorus && bar != kBars - 1) {
+            Timpani(out, noise, first + 2, high, 0.5);
         }
-        Timpani(out, noise, first, low, 0.7);
-        if (bar == kBars - 1) {
-            continue;
-        }
-        Timpani(out, noise, first + 2, high, 0.5);
         if (bar == 9 || bar == 13) {
             Timpani(out, noise, first + 3.5, high, 0.35);
         }

@@ -16,17 +16,10 @@ set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 only=""
-case "${1:-}" in
-"") ;;
---only)
+if [ "${1:-}" = --only ]; then
   only="${2:-}"
-  case "$only" in deb | windows | web) ;; *)
-    echo "usage: tools/release.sh [--only deb|windows|web]" >&2
-    exit 2
-    ;;
-  esac
-  ;;
-*)
+fi
+case "${1:-}:$only" in : | --only:deb | --only:windows | --only:web) ;; *)
   echo "usage: tools/release.sh [--only deb|windows|web]" >&2
   exit 2
   ;;
@@ -37,9 +30,7 @@ build="${VAULTREACH_RELEASE_BUILD:-$root/build-release-artefacts}"
 case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
 dist="$root/dist"
 # A whole release starts from an empty dist/; --only replaces one artefact among the others.
-if [ -z "$only" ]; then
-  rm -rf "$dist"
-fi
+[ -n "$only" ] || rm -rf "$dist"
 mkdir -p "$build" "$dist"
 
 SOURCE_DATE_EPOCH="$("$root/tools/source_date_epoch.sh")"
@@ -54,6 +45,16 @@ fi
 version=$(sed -n 's/^project(Vaultreach VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 echo "release: Vaultreach $version, commit $(git -C "$root" rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH"
 
+# Runs a build with its output in LOG, shown (the end of it) only when the build fails.
+quietly() {
+  local log=$1
+  shift
+  "$@" >"$log" 2>&1 || {
+    tail -n 40 "$log"
+    exit 1
+  }
+}
+
 if wanted deb; then
   echo "release: the Debian package"
   deb=$("$root/tools/package/build.sh" "$build/deb" | tail -n 1)
@@ -62,20 +63,14 @@ if wanted deb; then
 fi
 if wanted windows; then
   echo "release: the Windows zip"
-  VAULTREACH_WINDOWS_TESTS=OFF "$root/tools/windows/build.sh" "$build/windows" >"$build/windows.log" 2>&1 || {
-    tail -n 40 "$build/windows.log"
-    exit 1
-  }
+  quietly "$build/windows.log" env VAULTREACH_WINDOWS_TESTS=OFF "$root/tools/windows/build.sh" "$build/windows"
   rm -f "$dist"/vaultreach-*-windows.zip
   cp "$build/windows/vaultreach-windows.zip" "$dist/vaultreach-$version-windows.zip"
 fi
 if wanted web; then
   if [ -x "$root/tools/web/build.sh" ]; then
     echo "release: the browser zip"
-    "$root/tools/web/build.sh" "$build/web" >"$build/web.log" 2>&1 || {
-      tail -n 40 "$build/web.log"
-      exit 1
-    }
+    quietly "$build/web.log" "$root/tools/web/build.sh" "$build/web"
     rm -f "$dist"/vaultreach-*-web.zip
     cp "$build/web/vaultreach-web.zip" "$dist/vaultreach-$version-web.zip"
   elif [ "$only" = web ]; then

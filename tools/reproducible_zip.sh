@@ -23,9 +23,7 @@ fi
 
 stamp="${SOURCE_DATE_EPOCH:-0}"
 # DOS times start in 1980.
-if [ "$stamp" -lt 315532800 ]; then
-  stamp=315532800
-fi
+[ "$stamp" -ge 315532800 ] || stamp=315532800
 
 cd "$parent"
 find "$name" -type d -exec chmod 755 {} +

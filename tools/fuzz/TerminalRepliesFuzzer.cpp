@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/TerminalReplies.h"
@@ -32,17 +33,13 @@ void Check(bool condition, const char* what) {
     }
 }
 
-struct cResult {
-    std::string typed;
-    bool deviceAttributes;
-    bool position;
-    int x;
-    int y;
-    bool background;
-    int red;
-};
+// The answers recognised, as one value to compare.
+auto Answers(const cTerminalReplies& replies) {
+    return std::make_tuple(replies.deviceAttributes > 0, replies.positionSeen, replies.x, replies.y,
+                           replies.backgroundSeen, replies.background.red);
+}
 
-cResult Run(const std::string& bytes, const std::vector<std::size_t>& cuts) {
+cTerminalReplies Run(const std::string& bytes, const std::vector<std::size_t>& cuts) {
     cTerminalReplies replies;
     std::size_t at = 0;
     for (std::size_t cut : cuts) {
@@ -52,8 +49,27 @@ cResult Run(const std::string& bytes, const std::vector<std::size_t>& cuts) {
     }
     replies.Feed(bytes.data() + at, bytes.size() - at);
     replies.Finish();
-    return {replies.typed(), replies.deviceAttributes > 0, replies.positionSeen,  replies.x,
-            replies.y,       replies.backgroundSeen,       replies.background.red};
+    return replies;
+}
+
+// Read lengths taken from the bytes themselves: each one's remainder by modulus, plus offset.
+std::vector<std::size_t> CutsFrom(const std::string& bytes, unsigned modulus, unsigned offset) {
+    std::vector<std::size_t> cuts;
+    for (char c : bytes) {
+        cuts.push_back(static_cast<unsigned char>(c) % modulus + offset);
+    }
+    return cuts;
+}
+
+// Feeds bytes whole, a byte a read, and cut as given; what comes out must not depend on the cuts.
+cTerminalReplies RunCutAnyway(const std::string& bytes, const std::vector<std::size_t>& cuts) {
+    const cTerminalReplies whole = Run(bytes, {});
+    for (const cTerminalReplies& other :
+         {Run(bytes, std::vector<std::size_t>(bytes.size(), 1)), Run(bytes, cuts)}) {
+        Check(other.typed() == whole.typed(), "typed keys depend on how the reads were cut");
+        Check(Answers(other) == Answers(whole), "answers depend on how the reads were cut");
+    }
+    return whole;
 }
 
 // Every byte that may start a sequence, alone or as the lead of its UTF-8 form.
@@ -72,24 +88,10 @@ bool IsSubsequence(const std::string& part, const std::string& whole) {
 }
 
 void Raw(const std::string& bytes) {
-    std::vector<std::size_t> oneByOne(bytes.size(), 1);
-    std::vector<std::size_t> byData;
-    for (char c : bytes) {
-        byData.push_back(static_cast<unsigned char>(c) % 17);
-    }
-    const cResult whole = Run(bytes, {});
-    const cResult single = Run(bytes, oneByOne);
-    const cResult cut = Run(bytes, byData);
-    for (const cResult* other : {&single, &cut}) {
-        Check(other->typed == whole.typed, "typed keys depend on how the reads were cut");
-        Check(other->deviceAttributes == whole.deviceAttributes &&
-                  other->position == whole.position && other->x == whole.x && other->y == whole.y &&
-                  other->background == whole.background && other->red == whole.red,
-              "answers depend on how the reads were cut");
-    }
-    Check(IsSubsequence(whole.typed, bytes), "typed bytes that were never sent");
+    const cTerminalReplies whole = RunCutAnyway(bytes, CutsFrom(bytes, 17, 0));
+    Check(IsSubsequence(whole.typed(), bytes), "typed bytes that were never sent");
     if (bytes.find_first_of(kIntroducers) == std::string::npos) {
-        Check(whole.typed == bytes, "a key was lost");
+        Check(whole.typed() == bytes, "a key was lost");
     }
 }
 
@@ -140,19 +142,14 @@ void Scripted(const std::string& script) {
                 break;
         }
     }
-    std::vector<std::size_t> cuts;
-    for (char c : script) {
-        cuts.push_back(static_cast<unsigned char>(c) % 7 + 1);
-    }
-    const cResult result = Run(bytes, cuts);
-    Check(result.typed == keys, "the typed keys did not come out exactly, in order");
-    Check(result.deviceAttributes == wantDevice, "device attributes missed or invented");
-    Check(wantX < 0 || (result.position && result.x == wantX && result.y == wantY),
+    const cTerminalReplies result = Run(bytes, CutsFrom(script, 7, 1));
+    Check(result.typed() == keys, "the typed keys did not come out exactly, in order");
+    Check((result.deviceAttributes > 0) == wantDevice, "device attributes missed or invented");
+    Check(wantX < 0 || (result.positionSeen && result.x == wantX && result.y == wantY),
           "position missed");
-    Check(wantRed < 0 || (result.background && result.red == wantRed), "background missed");
+    Check(wantRed < 0 || (result.backgroundSeen && result.background.red == wantRed),
+          "background missed");
 }
-
-}  // namespace
 
 // What a terminal may send between two typed lines, chosen by one byte (and a length byte).
 std::string Reply(unsigned choice, unsigned length) {
@@ -206,16 +203,11 @@ void Lines(const std::string& script) {
         bytes += '\n';
         typed += '\n';
     }
-    std::vector<std::size_t> oneByOne(bytes.size(), 1);
-    std::vector<std::size_t> byScript;
-    for (char c : script) {
-        byScript.push_back(static_cast<unsigned char>(c) % 31 + 1);
-    }
-    for (const std::vector<std::size_t>& cuts : {std::vector<std::size_t>(), oneByOne, byScript}) {
-        const cResult result = Run(bytes, cuts);
-        Check(result.typed == typed, "the typed lines did not come out exactly as typed");
-    }
+    Check(RunCutAnyway(bytes, CutsFrom(script, 31, 1)).typed() == typed,
+          "the typed lines did not come out exactly as typed");
 }
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {

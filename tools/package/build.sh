@@ -21,11 +21,7 @@ case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
 # cpack writes the package's own members with the modes the umask gave them.
 umask 0022
 SOURCE_DATE_EPOCH="$("$root/tools/source_date_epoch.sh")"
-if [ -n "$SOURCE_DATE_EPOCH" ]; then
-  export SOURCE_DATE_EPOCH
-else
-  unset SOURCE_DATE_EPOCH
-fi
+[ -n "$SOURCE_DATE_EPOCH" ] && export SOURCE_DATE_EPOCH || unset SOURCE_DATE_EPOCH
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVAULTREACH_TESTS=OFF \
   -DVAULTREACH_REPRODUCIBLE=ON -DVAULTREACH_CCACHE=OFF >/dev/null

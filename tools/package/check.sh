@@ -38,14 +38,10 @@ fi
 [ "$(dpkg-deb -f "$deb" Section)" = games ] && pass "section games" || fail "section is not games"
 
 echo "lintian:"
-if lintian --fail-on error "$deb" 2>&1 | grep -v 'running with root privileges' | sed 's/^/  /'; then
-  :
-fi
-if lintian --fail-on error "$deb" >/dev/null 2>&1; then
-  pass "lintian finds no error"
-else
-  fail "lintian finds errors"
-fi
+lintian_status=0
+lintian_said=$(lintian --fail-on error "$deb" 2>&1) || lintian_status=$?
+grep -v 'running with root privileges' <<<"$lintian_said" | sed 's/^/  /' || true
+[ "$lintian_status" = 0 ] && pass "lintian finds no error" || fail "lintian finds errors"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -73,26 +69,24 @@ ln -s "$installed_data/Removed.txt" "$bobs/Removed.txt"
 ln -s /usr/local/share/games/vaultreach/Dropped.txt "$bobs/Dropped.txt"
 ln -s "$scratch/root/usr/games/../share/games/vaultreach/Ogre.txt" "$bobs/Ogre.txt"
 
-# Play (HOME, input, output name), from the unrelated folder, with no other environment.
-play() {
-  (cd "$scratch/elsewhere" &&
-    printf "$2" | timeout 300 env -i HOME="$1" PATH=/usr/bin:/bin ${VAULTREACH_GAME_ENV:-} "$launcher" \
-      >"$scratch/$3.out" 2>"$scratch/$3.err"
-    echo $? >"$scratch/$3.status")
+# Starts the launcher from the unrelated folder with no environment but PATH and the given
+# NAME=VALUE words, the input on standard input: (name, input, environment...). Leaves
+# NAME.out, NAME.err and NAME.status in the scratch folder.
+launch() {
+  local name=$1 input=$2 status=0
+  shift 2
+  (cd "$scratch/elsewhere" && printf "$input" | timeout 300 env -i PATH=/usr/bin:/bin "$@" "$launcher" \
+    >"$scratch/$name.out" 2>"$scratch/$name.err") || status=$?
+  echo "$status" >"$scratch/$name.status"
 }
-play "$scratch/ann" 'Ann\ns\nn\ne\nq\n' ann &
-play "$scratch/bob" 'Bob\na\nq\n' bob &
-play "$scratch/cid" 'Cid\ns\nq\n' cid &
+launch ann 'Ann\ns\nn\ne\nq\n' HOME="$scratch/ann" ${VAULTREACH_GAME_ENV:-} &
+launch bob 'Bob\na\nq\n' HOME="$scratch/bob" ${VAULTREACH_GAME_ENV:-} &
+launch cid 'Cid\ns\nq\n' HOME="$scratch/cid" ${VAULTREACH_GAME_ENV:-} &
 # A player who keeps data elsewhere: XDG_DATA_HOME decides the folder, and the input just ends.
-(cd "$scratch/elsewhere" &&
-  timeout 300 env -i HOME="$scratch/dee" XDG_DATA_HOME="$scratch/dee-data" PATH=/usr/bin:/bin \
-    ${VAULTREACH_GAME_ENV:-} "$launcher" </dev/null >"$scratch/dee.out" 2>&1
-  echo $? >"$scratch/dee.status")&
+launch dee '' HOME="$scratch/dee" XDG_DATA_HOME="$scratch/dee-data" ${VAULTREACH_GAME_ENV:-} &
 # The bare game binary, started where there is no data: one clear line on standard error.
-(cd "$scratch/bare" &&
-  timeout 300 env -i PATH=/usr/bin:/bin ${VAULTREACH_GAME_ENV:-} "$binary" </dev/null >"$scratch/bare.out" \
-    2>"$scratch/bare.err"
-  echo $? >"$scratch/bare.status")&
+(cd "$scratch/bare" && timeout 300 env -i PATH=/usr/bin:/bin ${VAULTREACH_GAME_ENV:-} "$binary" </dev/null \
+  >"$scratch/bare.out" 2>"$scratch/bare.err") &
 wait
 
 for player in ann bob cid; do
@@ -145,12 +139,10 @@ fi
 # Folders the launcher must refuse, and environments it cannot play in: one line of its own on
 # standard error, status 1, nothing written. (name, words the line holds, environment...)
 refused() {
-  local name=$1 words=$2
+  local name=$1 words=$2 status
   shift 2
-  local status=0
-  (cd "$scratch/elsewhere" &&
-    timeout 300 env -i PATH=/usr/bin:/bin "$@" "$launcher" </dev/null >"$scratch/$name.out" 2>"$scratch/$name.err") ||
-    status=$?
+  launch "$name" '' "$@"
+  status=$(cat "$scratch/$name.status")
   if [ "$status" = 1 ] && [ "$(wc -l <"$scratch/$name.err")" -eq 1 ] &&
     grep -qF -- "vaultreach: $words" "$scratch/$name.err" && [ ! -s "$scratch/$name.out" ]; then
     pass "$name: $(cat "$scratch/$name.err")"

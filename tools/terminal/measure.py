@@ -156,10 +156,7 @@ def first_text(args):
                 os.chdir(directory)
                 os.execve(binary, [binary], game_env({"TERM": "xterm-256color"}))
             seen = b""
-            while True:
-                ready, _, _ = select.select([master], [], [], 5)
-                if not ready:
-                    break
+            while select.select([master], [], [], 5)[0]:
                 chunk = os.read(master, 4096)
                 seen += chunk
                 if answers:
@@ -184,10 +181,7 @@ def shake(args):
         if pid == 0:
             os.execve(args.binary, [args.binary, "shake", str(args.runs), results],
                       dict(os.environ, TERM="xterm-256color"))
-        while True:
-            ready, _, _ = select.select([master], [], [], 10)
-            if not ready:
-                break
+        while select.select([master], [], [], 10)[0]:
             try:
                 chunk = os.read(master, 4096)
             except OSError:
@@ -212,15 +206,15 @@ def pause(args):
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("what",
-                        choices=["cpu", "turn-cpu", "writes", "first-text", "shake", "pause"])
+    measures = {"cpu": cpu, "turn-cpu": turn_cpu, "writes": writes, "first-text": first_text,
+                "shake": shake, "pause": pause}
+    parser.add_argument("what", choices=measures)
     parser.add_argument("binary")
     parser.add_argument("--turns", type=int, default=20)
     parser.add_argument("--runs", type=int, default=20)
     parser.add_argument("--preload")
     args = parser.parse_args()
-    {"cpu": cpu, "turn-cpu": turn_cpu, "writes": writes, "first-text": first_text, "shake": shake,
-     "pause": pause}[args.what](args)
+    measures[args.what](args)
 
 
 if __name__ == "__main__":

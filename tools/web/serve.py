@@ -70,23 +70,25 @@ class Handler(http.server.BaseHTTPRequestHandler):
         stat = os.stat(path)
         key = (path, stat.st_size, stat.st_mtime_ns)
         if key not in self.tags:
-            digest = hashlib.sha256()
             with open(path, 'rb') as source:
-                digest.update(source.read())
-            self.tags[key] = '"%s"' % digest.hexdigest()[:24]
+                self.tags[key] = '"%s"' % hashlib.sha256(source.read()).hexdigest()[:24]
         return self.tags[key]
+
+    def reply(self, status, headers, body, send_body, encoding=None):
+        self.send_response(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        self.end_headers()
+        if send_body:
+            self.wfile.write(body)
+        self.note(status, encoding, len(body) if send_body else 0)
 
     def answer(self, send_body):
         path = self.resolve()
         if not os.path.isfile(path):
             body = b'Not found\n'
-            self.send_response(404)
-            self.send_header('Content-Type', 'text/plain; charset=utf-8')
-            self.send_header('Content-Length', str(len(body)))
-            self.end_headers()
-            if send_body:
-                self.wfile.write(body)
-            self.note(404, None, len(body) if send_body else 0)
+            self.reply(404, [('Content-Type', 'text/plain; charset=utf-8'),
+                             ('Content-Length', str(len(body)))], body, send_body)
             return
         kind = TYPES.get(os.path.splitext(path)[1], 'application/octet-stream')
         accepted = [item.split(';')[0].strip()
@@ -98,28 +100,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 break
         etag = self.tag(chosen)
         if self.headers.get('If-None-Match') == etag:
-            self.send_response(304)
-            self.send_header('ETag', etag)
-            self.send_header('Cache-Control', 'no-cache')
-            self.send_header('Vary', 'Accept-Encoding')
-            self.end_headers()
-            self.note(304, encoding, 0)
+            self.reply(304, [('ETag', etag), ('Cache-Control', 'no-cache'), ('Vary', 'Accept-Encoding')],
+                       b'', False, encoding)
             return
         with open(chosen, 'rb') as source:
             body = source.read()
-        self.send_response(200)
-        self.send_header('Content-Type', kind)
-        self.send_header('Content-Length', str(len(body)))
-        if encoding:
-            self.send_header('Content-Encoding', encoding)
-        self.send_header('Vary', 'Accept-Encoding')
-        self.send_header('ETag', etag)
-        self.send_header('Cache-Control', 'no-cache')
-        self.send_header('X-Content-Type-Options', 'nosniff')
-        self.end_headers()
-        if send_body:
-            self.wfile.write(body)
-        self.note(200, encoding, len(body) if send_body else 0)
+        self.reply(200, [('Content-Type', kind), ('Content-Length', str(len(body)))] +
+                   ([('Content-Encoding', encoding)] if encoding else []) +
+                   [('Vary', 'Accept-Encoding'), ('ETag', etag), ('Cache-Control', 'no-cache'),
+                    ('X-Content-Type-Options', 'nosniff')], body, send_body, encoding)
 
     def do_GET(self):
         self.answer(True)

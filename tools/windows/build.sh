@@ -32,11 +32,7 @@ fi
   dpkg-dev cmake make pkg-config googletest zip unzip tmux ccache
 
 SOURCE_DATE_EPOCH="$("$root/tools/source_date_epoch.sh")"
-if [ -n "$SOURCE_DATE_EPOCH" ]; then
-  export SOURCE_DATE_EPOCH
-else
-  unset SOURCE_DATE_EPOCH
-fi
+[ -n "$SOURCE_DATE_EPOCH" ] && export SOURCE_DATE_EPOCH || unset SOURCE_DATE_EPOCH
 
 # The libraries take minutes to build and change only with their sources, the toolchain or
 # deps.sh: they are built once per machine, in a cache folder named after all three, and the

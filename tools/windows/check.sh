@@ -7,9 +7,7 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-build="$(cd "${1:-$root/build-windows}" && pwd)"
-. "$here/wine-env.sh" "$build"
+. "$here/wine-env.sh" "${1:-}"
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
 status=0

@@ -6,22 +6,11 @@
 # Usage: tools/windows/smoke.sh [BUILD_DIR]   (after tools/windows/build.sh)
 set -euo pipefail
 
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-build="$(cd "${1:-$root/build-windows}" && pwd)"
-. "$here/wine-env.sh" "$build"
-
-run="$build/smoke"
-rm -rf "$run"
-mkdir -p "$run"
+checking=smoke
+. "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh" "${1:-}"
+fresh_run smoke
 (cd "$run" && unzip -q "$build/vaultreach-windows.zip")
 cd "$run/vaultreach"
-
-failures=0
-fail() {
-  echo "SMOKE FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # Name, weapon, north, east, quit; the last empty line answers "Press Enter to exit".
 printf 'Ann\ns\nn\ne\nq\n\n' >input.txt
@@ -57,8 +46,4 @@ echo "AudioLog.txt: $(wc -c <AudioLog.txt) bytes"
 [ -f AudioLog.txt ] || fail "no AudioLog.txt"
 ! grep -q 'Error' AudioLog.txt || fail "the music did not start: $(cat AudioLog.txt)"
 
-if [ "$failures" -ne 0 ]; then
-  echo "smoke run: $failures failure(s)"
-  exit 1
-fi
-echo "smoke run: passed"
+finish

@@ -7,14 +7,9 @@
 # Usage: tools/windows/tmux-check.sh [BUILD_DIR]   (after tools/windows/build.sh)
 set -euo pipefail
 
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-build="$(cd "${1:-$root/build-windows}" && pwd)"
-. "$here/wine-env.sh" "$build"
-
-run="$build/tmux"
-rm -rf "$run"
-mkdir -p "$run"
+checking=tmux
+. "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh" "${1:-}"
+fresh_run tmux
 cp -r "$build/release/vaultreach" "$run/"
 cd "$run/vaultreach"
 
@@ -23,12 +18,6 @@ tmux_() {
   tmux -L "$socket" "$@"
 }
 trap 'tmux_ kill-server 2>/dev/null || true' EXIT
-
-failures=0
-fail() {
-  echo "TMUX FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # Waits until the screen shows text (a fixed string), at most the given seconds.
 wait_for() {
@@ -94,8 +83,4 @@ grep -qF 'exit status: 0' interrupted.screen || fail "the exit status after Ctrl
 [ "$(tail -n 1 log.txt | tr -d '\r')" = "Thanks for playing." ] || fail "the log after Ctrl-C is cut short"
 [ -f Player.txt ] || fail "no save after Ctrl-C"
 
-if [ "$failures" -ne 0 ]; then
-  echo "tmux run: $failures failure(s); the screens are in $run/vaultreach/*.screen"
-  exit 1
-fi
-echo "tmux run: passed"
+finish "; the screens are in $run/vaultreach/*.screen"

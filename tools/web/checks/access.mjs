@@ -2,9 +2,8 @@
 // motion, and a phone's viewport.
 import fs from 'node:fs';
 import path from 'node:path';
-import { AxePuppeteer } from '@axe-core/puppeteer';
-import { answer, assert, liveRegionText, nativeInput, newGamePage, record, repoRoot, unnamed, waitForPrompt,
-  waitForText } from './lib.mjs';
+import { answer, assert, axe, liveRegionText, nativeInput, newGamePage, record, repoRoot, startGame, unnamed,
+  waitForExit, waitForPrompt, waitForText } from './lib.mjs';
 
 // The lines of the game's pictures (its data), long enough not to be words of the story.
 const pictureLines = fs.readdirSync(path.join(repoRoot, 'data'))
@@ -12,11 +11,6 @@ const pictureLines = fs.readdirSync(path.join(repoRoot, 'data'))
   .flatMap((name) => fs.readFileSync(path.join(repoRoot, 'data', name), 'utf8').split('\n'))
   .map((line) => line.replace(/\r$/, '').trim())
   .filter((line) => line.replace(/\s/g, '').length >= 8);
-
-async function axe(page, where) {
-  const result = await new AxePuppeteer(page).analyze();
-  return result.violations.map((v) => `${where}: ${v.id} (${v.nodes.length}) ${v.help}`);
-}
 
 function count(haystack, needle) {
   return haystack.split(needle).length - 1;
@@ -55,10 +49,8 @@ export const checks = {
     // puppeteer's own call does not know this feature; the protocol does.
     const session = await page.createCDPSession();
     await session.send('Emulation.setEmulatedMedia', { features: [{ name: 'forced-colors', value: 'active' }] });
-    await page.goto(url);
+    await startGame(page, url, nativeInput.slice(0, 2));
     assert(await page.evaluate(() => matchMedia('(forced-colors: active)').matches), 'forced colours not emulated');
-    await answer(page, nativeInput.slice(0, 2));
-    await waitForPrompt(page, 3);
     const colours = await page.evaluate(() => {
       const menu = document.querySelector('#transcript .c14');
       const plain = document.getElementById('transcript');
@@ -72,9 +64,7 @@ export const checks = {
 
   async 'accessibility tree: each passage once, the echo not again, pictures named, controls named'({ browser, url }) {
     const page = await newGamePage(browser);
-    await page.goto(url);
-    await answer(page, nativeInput.slice(0, 6));
-    await waitForPrompt(page, 7);
+    await startGame(page, url, nativeInput.slice(0, 6));
     const announced = await liveRegionText(page);
     assert(announced !== null, 'no live region (role log) in the tree');
     const { text } = await record(page);
@@ -121,7 +111,7 @@ export const checks = {
       });
       await page.goto(url);
       await answer(page, nativeInput);
-      await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+      await waitForExit(page);
       seen[motion] = await page.evaluate(() => ({ moves: window.__vr.moves.length,
         transforms: window.__transforms.length,
         final: getComputedStyle(document.getElementById('transcript')).transform }));

@@ -4,25 +4,14 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { AxePuppeteer } from '@axe-core/puppeteer';
-import { assert, expectNativeText, nativeInput, newGamePage, playerFiles, preparePage, record,
-  waitForPrompt, waitForText } from './lib.mjs';
+import { answer, assert, axe, expectNativeText, nativeInput, newGamePage, playerFiles, preparePage, record,
+  waitForExit, waitForPrompt, waitForText } from './lib.mjs';
 
 // What a host such as a game jam's page gives the frame: scripts, storage, forms and popups,
 // but neither downloads nor the navigation of the host's own page.
 const kHostSandbox = 'allow-scripts allow-same-origin allow-forms allow-popups';
 
-async function axe(page, where) {
-  const result = await new AxePuppeteer(page).analyze();
-  return result.violations.map((v) => `${where}: ${v.id} (${v.nodes.length}) ${v.help}`);
-}
-
-// The host's page framing the game, and the game's frame once it has asked its first question.
-async function openHost(page, { url, hostUrl }, sandbox) {
-  await page.goto(`${hostUrl}?game=${encodeURIComponent(url)}&sandbox=${encodeURIComponent(sandbox)}`);
-  return gameFrame(page, url);
-}
-
+// The game's frame in the host's page, once it has asked its first question.
 async function gameFrame(page, url) {
   const frame = await page.waitForFrame((f) => f.url().startsWith(url), { timeout: 20000 });
   await waitForPrompt(frame, 1);
@@ -59,7 +48,8 @@ async function playInFrame({ browser, url, hostUrl, log }, sandbox, whole) {
   try {
     const page = await preparePage(context);
     const problems = [];
-    let frame = await openHost(page, { url, hostUrl }, sandbox);
+    await page.goto(`${hostUrl}?game=${encodeURIComponent(url)}&sandbox=${encodeURIComponent(sandbox)}`);
+    let frame = await gameFrame(page, url);
     // A player typing on the host's page keeps the keys there: the frame took no focus.
     await page.focus('#host-search');
     await page.keyboard.type('dungeon');
@@ -72,16 +62,12 @@ async function playInFrame({ browser, url, hostUrl, log }, sandbox, whole) {
     await (await frame.$('#transcript')).click();
     assert(await focused(frame) === 'answer', `a click on the story left the keys on "${await focused(frame)}"`);
     const lines = whole ? nativeInput : nativeInput.slice(0, 2);
-    for (let i = 0; i < lines.length; i += 1) {
-      await waitForPrompt(frame, i + 1);
-      if (lines[i]) await page.keyboard.type(lines[i]);
-      await page.keyboard.press('Enter');
-    }
+    await answer(frame, lines, { keys: page });
     if (!whole) {
       await waitForPrompt(frame, lines.length + 1);
       await frame.click('#quit');
     }
-    await frame.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+    await waitForExit(frame);
     const result = await record(frame);
     if (whole) expectNativeText(result.text);
     assert(result.exited === 0, `exit status ${result.exited}`);

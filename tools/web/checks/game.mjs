@@ -1,14 +1,14 @@
 // The game itself on the real page: the same text as the terminal game, the caption, the
 // colours, the player's files across a reload and a closed tab, and sound after the first key.
 import { answer, assert, expectNativeText, nativeInput, nativeTranscript, newGamePage, playerFiles,
-  preparePage, record, waitForPrompt } from './lib.mjs';
+  preparePage, record, startGame, waitForExit, waitForPrompt } from './lib.mjs';
 
 export const checks = {
   async 'scripted game writes what the native game prints, byte for byte'({ browser, url }) {
     const page = await newGamePage(browser);
     await page.goto(url);
     await answer(page, nativeInput);
-    await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+    await waitForExit(page);
     const result = await record(page);
     expectNativeText(result.text);
     assert(result.exited === 0, `exit status ${result.exited}`);
@@ -33,7 +33,7 @@ export const checks = {
     }
     const early = await page.evaluate(() => window.__vr.text.length);
     release();
-    await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+    await waitForExit(page);
     const { text } = await record(page);
     assert(early === 0, 'the game had started before the answers were typed');
     assert(Buffer.from(text, 'utf8').equals(nativeTranscript), 'typed ahead, the game wrote another story');
@@ -42,9 +42,7 @@ export const checks = {
 
   async 'caption sets the title, the direction menu has its colour class'({ browser, url }) {
     const page = await newGamePage(browser);
-    await page.goto(url);
-    await answer(page, nativeInput.slice(0, 2));
-    await waitForPrompt(page, 3);
+    await startGame(page, url, nativeInput.slice(0, 2));
     const seen = await page.evaluate(() => ({
       title: document.title,
       captions: window.__vr.titles,
@@ -60,11 +58,9 @@ export const checks = {
 
   async 'Quit saves; the save and log.txt are there after a reload'({ browser, url }) {
     const page = await newGamePage(browser);
-    await page.goto(url);
-    await answer(page, ['Cara', 's']);
-    await waitForPrompt(page, 3);
+    await startGame(page, url, ['Cara', 's']);
     await page.click('#quit');
-    await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+    await waitForExit(page);
     const farewell = (await record(page)).text;
     assert(farewell.includes('Hope you enjoyed playing Vaultreach.'), 'Quit did not end as q does');
     await page.reload();
@@ -84,9 +80,7 @@ export const checks = {
   async 'a tab closed mid-game is saved and the next tab holds the character'({ browser, url }) {
     const context = await browser.createBrowserContext();
     const first = await preparePage(context);
-    await first.goto(url);
-    await answer(first, ['Dorn', 's', 's']);
-    await waitForPrompt(first, 4);
+    await startGame(first, url, ['Dorn', 's', 's']);
     await first.close({ runBeforeUnload: false });
     const second = await preparePage(context);
     await second.goto(url);
@@ -102,14 +96,12 @@ export const checks = {
     const ends = {};
     for (const key of ['c', 'd']) {
       const page = await preparePage(context);
-      await page.goto(url);
-      await answer(page, ['Eve', 's']);
-      await waitForPrompt(page, 3);
+      await startGame(page, url, ['Eve', 's']);
       await page.focus('#answer');
       await page.keyboard.down('Control');
       await page.keyboard.press(key === 'c' ? 'KeyC' : 'KeyD');
       await page.keyboard.up('Control');
-      await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+      await waitForExit(page);
       const result = await record(page);
       ends[key] = { status: result.exited, text: result.text, files: await playerFiles(page) };
       await page.close();

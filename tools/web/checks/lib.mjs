@@ -5,18 +5,12 @@ import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
+import { AxePuppeteer } from '@axe-core/puppeteer';
 
 export const repoRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
 export const chromePath = process.env.CHROME_PATH || '/usr/bin/chromium';
-export const chromeFlags = [
-  '--no-sandbox',
-  '--disable-background-networking',
-  '--disable-component-update',
-  '--no-first-run',
-  '--disable-sync',
-  '--disable-default-apps',
-  '--disable-dev-shm-usage',
-];
+export const chromeFlags = ['--no-sandbox', '--disable-background-networking', '--disable-component-update',
+  '--no-first-run', '--disable-sync', '--disable-default-apps', '--disable-dev-shm-usage'];
 
 const nativeGame = path.join(repoRoot, 'tests/web/native-game');
 export const nativeInput = fs.readFileSync(path.join(nativeGame, 'input'), 'utf8').split('\n').slice(0, -1);
@@ -28,18 +22,9 @@ export const firefoxPath = process.env.FIREFOX_PATH || '/usr/bin/firefox-esr';
 // Chromium, or with firefox Debian's Firefox ESR (driven over WebDriver BiDi), with a fresh profile.
 export async function launch(extraFlags = [], { headless = true, firefox = false } = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vaultreach-browser-'));
-  const browser = await puppeteer.launch(firefox ? {
-    browser: 'firefox',
-    executablePath: firefoxPath,
-    headless,
-    userDataDir: profile,
-    args: extraFlags,
-  } : {
-    executablePath: chromePath,
-    headless,
-    userDataDir: profile,
-    args: [...chromeFlags, '--autoplay-policy=user-gesture-required', ...extraFlags],
-  });
+  const browser = await puppeteer.launch({ headless, userDataDir: profile, ...(firefox
+    ? { browser: 'firefox', executablePath: firefoxPath, args: extraFlags }
+    : { executablePath: chromePath, args: [...chromeFlags, '--autoplay-policy=user-gesture-required', ...extraFlags] }) });
   const close = browser.close.bind(browser);
   browser.close = async () => {
     await close();
@@ -125,14 +110,26 @@ export async function waitForPrompt(page, count, timeout = 20000) {
   await page.waitForFunction((n) => window.__vr && window.__vr.waits >= n, { timeout }, count);
 }
 
-// Types each answer into the input line once the game has asked for it (the n-th wait).
-export async function answer(page, lines, { from = 0, tap = false } = {}) {
+export async function waitForExit(page) {
+  await page.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+}
+
+// Types each answer into the input line once the game has asked for it (the n-th wait); with
+// keys, on that page's keyboard instead, wherever its focus is (page may be a frame in it).
+export async function answer(page, lines, { from = 0, tap = false, keys = null } = {}) {
   for (let i = 0; i < lines.length; i += 1) {
     await waitForPrompt(page, from + i + 1);
     if (tap) await page.tap('#answer');
-    if (lines[i]) await page.type('#answer', lines[i]);
-    await page.keyboard.press('Enter');
+    if (lines[i]) await (keys ? keys.keyboard.type(lines[i]) : page.type('#answer', lines[i]));
+    await (keys || page).keyboard.press('Enter');
   }
+}
+
+// Opens the game, gives it these answers and waits for its next question.
+export async function startGame(page, url, lines) {
+  await page.goto(url);
+  await answer(page, lines);
+  await waitForPrompt(page, lines.length + 1);
 }
 
 // Throws unless the page wrote exactly what the terminal game printed, naming the first byte
@@ -194,6 +191,12 @@ export async function unnamed(page) {
         !String(node.name || '').trim()) missing.push(node.role);
   });
   return missing;
+}
+
+// axe-core's violations on the page as it is now, one line each, named by where.
+export async function axe(page, where) {
+  const result = await new AxePuppeteer(page).analyze();
+  return result.violations.map((v) => `${where}: ${v.id} (${v.nodes.length}) ${v.help}`);
 }
 
 export function assert(condition, message) {

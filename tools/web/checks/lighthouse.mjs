@@ -37,8 +37,8 @@ export function lighthouse(url, preset) {
 
 export function failedAudits(result) {
   return Object.values(result.audits)
-    .filter((a) => a.score !== null && a.score < 1 && a.scoreDisplayMode !== 'informative' &&
-      a.scoreDisplayMode !== 'manual' && a.scoreDisplayMode !== 'notApplicable')
+    .filter((a) => a.score !== null && a.score < 1 &&
+      !['informative', 'manual', 'notApplicable'].includes(a.scoreDisplayMode))
     .map((a) => `${a.id} ${a.score}${a.displayValue ? ' ' + a.displayValue : ''}`);
 }
 

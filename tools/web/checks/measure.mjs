@@ -1,7 +1,7 @@
 // The figures of tools/web/measure.sh. Usage: node measure.mjs URL ACCESS_LOG
 import fs from 'node:fs';
 import { AxePuppeteer } from '@axe-core/puppeteer';
-import { launch, liveRegionText, nativeInput, preparePage, waitForPrompt as waitForAnswer } from './lib.mjs';
+import { launch, liveRegionText, nativeInput, preparePage, startGame, waitForPrompt as waitForAnswer } from './lib.mjs';
 import { lighthouse } from './lighthouse.mjs';
 
 const [url, accessLog] = process.argv.slice(2);
@@ -46,37 +46,29 @@ async function timeToTitle(page) {
   return page.evaluate(() => [Math.round(window.__titleAt), performance.timeOrigin + window.__titleAt]);
 }
 
+// The processor time of a process and all its descendants, from one pass over /proc.
 function processorSeconds(rootPid) {
   const children = new Map();
+  const ticks = new Map();
   for (const name of fs.readdirSync('/proc')) {
     if (!/^\d+$/.test(name)) continue;
     try {
       const stat = fs.readFileSync(`/proc/${name}/stat`, 'utf8');
       const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
       const parent = Number(fields[1]);
-      const ticks = Number(fields[11]) + Number(fields[12]);
+      ticks.set(Number(name), Number(fields[11]) + Number(fields[12]));
       if (!children.has(parent)) children.set(parent, []);
-      children.get(parent).push({ pid: Number(name), ticks });
+      children.get(parent).push(Number(name));
     } catch (gone) {
       // a process that ended while we looked
     }
   }
-  let total = 0;
+  let total = ticks.get(rootPid) || 0;
   const stack = [rootPid];
-  const own = (() => {
-    try {
-      const stat = fs.readFileSync(`/proc/${rootPid}/stat`, 'utf8');
-      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
-      return Number(fields[11]) + Number(fields[12]);
-    } catch (gone) {
-      return 0;
-    }
-  })();
-  total += own;
   while (stack.length) {
     for (const child of children.get(stack.pop()) || []) {
-      total += child.ticks;
-      stack.push(child.pid);
+      total += ticks.get(child);
+      stack.push(child);
     }
   }
   return total / 100; // USER_HZ
@@ -95,30 +87,33 @@ async function quiet(ms, limit) {
   }
 }
 
+// A visit in a new tab, on the real clock, until the server has been quiet for 3 s (the sounds
+// are fetched once the title is up, and the worker fills its cache): the time to the title,
+// when it showed, and where the visit's requests start in the access log.
+async function visit(context, limit) {
+  const page = await context.newPage();
+  await page.setViewport({ width: 1000, height: 800 });
+  const mark = served().length;
+  const [ms, shown] = await timeToTitle(page);
+  await quiet(span(3000), limit);
+  await page.close();
+  return { ms, shown, mark };
+}
+
 const browser = await launch();
 try {
-  // A first visit and a second one, on the real clock.
   const context = await browser.createBrowserContext();
-  let page = await context.newPage();
-  await page.setViewport({ width: 1000, height: 800 });
-  let mark = served().length;
-  const [cold, titleShown] = await timeToTitle(page);
-  await quiet(span(3000), 30000); // the sounds, fetched once the title is up, and the worker's cache
-  const beforeTitle = bytesSince(mark, titleShown);
-  const firstVisit = bytesSince(mark);
-  console.log(`navigation to the title text, cold: ${cold} ms`);
+  const first = await visit(context, 30000);
+  const beforeTitle = bytesSince(first.mark, first.shown);
+  const firstVisit = bytesSince(first.mark);
+  console.log(`navigation to the title text, cold: ${first.ms} ms`);
   console.log(`first visit until the title: ${beforeTitle.bytes} bytes in ${beforeTitle.requests} requests`);
   for (const line of beforeTitle.list) console.log(`  ${line}`);
   console.log(`first visit in all (the sounds, the worker's cache): ${firstVisit.bytes} bytes in ${firstVisit.requests} requests`);
   for (const line of firstVisit.list.slice(beforeTitle.requests)) console.log(`  ${line}`);
-  await page.close();
-  page = await context.newPage();
-  await page.setViewport({ width: 1000, height: 800 });
-  mark = served().length;
-  const [warm] = await timeToTitle(page);
-  await quiet(span(3000), 15000);
-  const secondVisit = bytesSince(mark);
-  console.log(`navigation to the title text, warm: ${warm} ms`);
+  const second = await visit(context, 15000);
+  const secondVisit = bytesSince(second.mark);
+  console.log(`navigation to the title text, warm: ${second.ms} ms`);
   console.log(`second visit: ${secondVisit.bytes} bytes in ${secondVisit.requests} requests`);
   for (const line of secondVisit.list) console.log(`  ${line}`);
   await context.close();
@@ -128,7 +123,7 @@ try {
   // the same browser with one blank tab.
   const pid = browser.process().pid;
   const idle = await browser.createBrowserContext();
-  page = await idle.newPage();
+  let page = await idle.newPage();
   await page.goto('about:blank');
   await sleep(3000);
   const blankBefore = processorSeconds(pid);
@@ -160,13 +155,7 @@ try {
   // One turn, as a screen reader is given it: what the live region gained.
   const turn = await browser.createBrowserContext();
   page = await preparePage(turn);
-  await page.goto(url);
-  for (let i = 0; i < 3; i += 1) {
-    await waitForAnswer(page, i + 1);
-    await page.type('#answer', nativeInput[i]);
-    await page.keyboard.press('Enter');
-  }
-  await waitForAnswer(page, 4);
+  await startGame(page, url, nativeInput.slice(0, 3));
   const beforeTurn = await liveRegionText(page);
   await page.type('#answer', nativeInput[3]);
   await page.keyboard.press('Enter');

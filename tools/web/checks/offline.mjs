@@ -69,14 +69,9 @@ export const checks = {
       // over once no page of the old release is open.
       page = await preparePage(context);
       await page.goto(url);
-      await page.evaluate(async () => {
-        const registration = await navigator.serviceWorker.getRegistration();
-        await registration.update();
-      });
-      await page.waitForFunction(async () => {
-        const registration = await navigator.serviceWorker.getRegistration();
-        return Boolean(registration.waiting);
-      }, { timeout: 20000, polling: 200 });
+      await page.evaluate(() => navigator.serviceWorker.getRegistration().then(async (r) => { await r.update(); }));
+      await page.waitForFunction(() => navigator.serviceWorker.getRegistration().then((r) => Boolean(r.waiting)),
+        { timeout: 20000, polling: 200 });
       await page.close();
       page = await preparePage(context);
       await page.goto(url);

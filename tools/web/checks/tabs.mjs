@@ -1,7 +1,6 @@
 // The player's files when the browser gets in the way: two tabs of the game at once, and an
 // IndexedDB that refuses to write.
-import { AxePuppeteer } from '@axe-core/puppeteer';
-import { answer, assert, playerFiles, preparePage, record, waitForPrompt } from './lib.mjs';
+import { assert, axe, playerFiles, preparePage, record, startGame, waitForExit, waitForPrompt } from './lib.mjs';
 
 // Runs in the page before its scripts: every opening of and write to IndexedDB is noted with
 // the real time (the test clock moves only the page's own), and with refuse set every write
@@ -36,9 +35,7 @@ export const checks = {
   async 'two tabs: the second says another tab plays; taking over saves the first one\'s character; one game writes at a time'({ browser, url }) {
     const context = await browser.createBrowserContext();
     const first = await page(context);
-    await first.goto(url);
-    await answer(first, ['Ann', 's']);
-    await waitForPrompt(first, 3);
+    await startGame(first, url, ['Ann', 's']);
 
     const second = await page(context);
     await second.goto(url);
@@ -52,12 +49,12 @@ export const checks = {
     assert(notice.focus === 'play-here', `the notice's button has no focus (${notice.focus})`);
     assert(notice.written === '' && (await storage(second)).opened.length === 0,
       'the second tab started a game of its own');
-    const problems = (await new AxePuppeteer(second).analyze()).violations.map((v) => `${v.id} ${v.help}`);
-    assert(problems.length === 0, `axe-core on the notice: ${problems.join('; ')}`);
+    const problems = await axe(second, 'axe-core on the notice');
+    assert(problems.length === 0, problems.join('; '));
 
     await second.click('#play-here');
     await waitForPrompt(second, 1);
-    await first.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+    await waitForExit(first);
     const ended = await record(first);
     assert(ended.exited === 0 && ended.text.includes('Hope you enjoyed playing Vaultreach.'),
       `the first tab did not end as a hang-up does (status ${ended.exited})`);
@@ -78,11 +75,9 @@ export const checks = {
     const context = await browser.createBrowserContext();
     const visit = async (name, refuse) => {
       const tab = await page(context, refuse);
-      await tab.goto(url);
-      await answer(tab, [name, 's']);
-      await waitForPrompt(tab, 3);
+      await startGame(tab, url, [name, 's']);
       await tab.click('#quit');
-      await tab.waitForFunction(() => window.__vr.exited !== null, { timeout: 20000 });
+      await waitForExit(tab);
       const result = { ...await record(tab), files: await playerFiles(tab), storage: await storage(tab) };
       await tab.close();
       return result;
