@@ -8,11 +8,14 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # ALSA's default device is the null device: DirectSound opens it, and no "ALSA lib" lines
 # about missing cards appear.
+# Written aside and moved into place: the scripts that source this run side by side, and a
+# game starting meanwhile must never read half a file.
 export ALSA_CONFIG_PATH="$build/asound.conf"
-cat >"$ALSA_CONFIG_PATH" <<'ALSA'
+cat >"$ALSA_CONFIG_PATH.$$" <<'ALSA'
 pcm.!default { type null }
 ctl.!default { type hw card 0 }
 ALSA
+mv -f "$ALSA_CONFIG_PATH.$$" "$ALSA_CONFIG_PATH"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
