@@ -7,7 +7,8 @@
 # and Lighthouse; the zip check's own test first. Prints one line per check and "N passed,
 # N failed"; exits non-zero when any failed.
 # Usage: tools/web/check.sh [BUILD_DIR]   (default build-web)
-#   VAULTREACH_WEB_CHECK=word runs only the checks whose name holds the word.
+#   VAULTREACH_WEB_CHECK=word runs only the checks whose name holds the word;
+#   VAULTREACH_WEB_LANES=N runs N checks at once (default 2).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$root/tools/web/local-site.sh"

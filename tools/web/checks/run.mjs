@@ -11,23 +11,33 @@ import { checks as lighthouse } from './lighthouse.mjs';
 
 const [url, site, filter, hostUrl] = process.argv.slice(2);
 const all = { ...game, ...access, ...offline, ...frame, ...tabs, ...lighthouse };
-const log = (line) => console.log(`  ${line}`);
+// Each check has browser contexts of its own, and most of its time is the game's pauses: two
+// run at once (VAULTREACH_WEB_LANES), each one's lines printed together when it ends.
+const lanes = Math.max(1, Number(process.env.VAULTREACH_WEB_LANES) || 2);
+const queue = Object.entries(all).filter(([name]) => !filter || name.includes(filter));
 let passed = 0;
 let failed = 0;
-const browser = await launch();
-try {
-  for (const [name, check] of Object.entries(all)) {
-    if (filter && !name.includes(filter)) continue;
+async function lane(browser) {
+  for (let next = queue.shift(); next; next = queue.shift()) {
+    const [name, check] = next;
+    const lines = [];
+    const log = (line) => lines.push(`  ${line}`);
     const started = Date.now();
+    let verdict;
     try {
       await check({ browser, url, site, log, hostUrl });
       passed += 1;
-      console.log(`ok   ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)`);
+      verdict = `ok   ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)`;
     } catch (error) {
       failed += 1;
-      console.log(`FAIL ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)\n  ${String((process.env.VAULTREACH_WEB_TRACE && error.stack) || error.message || error).split('\n').join('\n  ')}`);
+      verdict = `FAIL ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)\n  ${String((process.env.VAULTREACH_WEB_TRACE && error.stack) || error.message || error).split('\n').join('\n  ')}`;
     }
+    console.log([...lines, verdict].join('\n'));
   }
+}
+const browser = await launch();
+try {
+  await Promise.all(Array.from({ length: lanes }, () => lane(browser)));
 } finally {
   await browser.close();
 }
