@@ -9,7 +9,6 @@
 #include "platform/Text.h"
 
 cConsole* gConsoleOutput = nullptr;
-cConsole* gConsoleWindow = nullptr;
 
 namespace {
 
@@ -68,7 +67,6 @@ std::string ShownText(const std::string& text) {
 
 void Sys_InstallConsole(std::unique_ptr<cConsole> console) {
     gConsoleOutput = nullptr;
-    gConsoleWindow = nullptr;
     Installed() = std::move(console);
 }
 
@@ -88,7 +86,6 @@ cConsole* InitConsole(const std::string& title) {
     }
     console->SetTitle(title);
     gConsoleOutput = console;
-    gConsoleWindow = console;
 
     cWindowRect rect;
     if (console->GetWindowRect(rect)) {
@@ -112,26 +109,21 @@ void SetColour(tAttribute attribute) {
 }
 
 void ShakeScreen() {
-    if (gConsoleWindow == nullptr) {
+    if (gConsoleOutput == nullptr) {
         return;
     }
     Sys_FlushOutput();
     // The window is read once, where it is now (the player may have moved it since the last
     // shake); the four steps go out from there and back, 40 ms apart.
     cWindowRect home;
-    const bool placed = gConsoleWindow->GetWindowRect(home);
+    const bool placed = gConsoleOutput->GetWindowRect(home);
     bool away = false;
     for (int step = 0; step < kShakeSteps && !Sys_QuitRequested(); ++step) {
         if (placed) {
-            cWindowRect rect = home;
-            if (step % 2 == 0) {
-                rect.left += kShakeOffset;
-                rect.top += kShakeOffset;
-                rect.right += kShakeOffset;
-                rect.bottom += kShakeOffset;
-            }
-            gConsoleWindow->MoveWindow(rect);
             away = step % 2 == 0;
+            const int offset = away ? kShakeOffset : 0;
+            gConsoleOutput->MoveWindow(
+                {home.left + offset, home.top + offset, home.right + offset, home.bottom + offset});
         }
         Sys_Sleep(kShakeStepMs);
     }
@@ -142,7 +134,7 @@ void ShakeScreen() {
     // elsewhere than asked.
     cWindowRect now;
     if (away ||
-        (gConsoleWindow->GetWindowRect(now) && (now.left != home.left || now.top != home.top))) {
-        gConsoleWindow->MoveWindow(home);
+        (gConsoleOutput->GetWindowRect(now) && (now.left != home.left || now.top != home.top))) {
+        gConsoleOutput->MoveWindow(home);
     }
 }

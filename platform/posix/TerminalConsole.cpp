@@ -30,11 +30,6 @@ bool OutputIsUsable() {
 class cPlainConsole : public cConsole {
   public:
     bool IsUsable() override { return OutputIsUsable(); }
-    void SetTitle(const std::string&) override {}
-    void SetTextAttribute(tAttribute) override {}
-    bool GetWindowRect(cWindowRect&) override { return false; }
-    void MoveWindow(const cWindowRect&) override {}
-    void SetWindowSize(int, int) override {}
     // A dumb terminal still acts on control bytes; a pipe or a file does not.
     bool ActsOnControlBytes() override { return isatty(1) == 1; }
     void Restore() override {
