@@ -54,8 +54,6 @@ void cTerminalWindow::Learn(const cTerminalReplies* replies) {
     }
     m_width = m_cellWidth * m_columns;
     m_height = m_cellHeight * m_rows;
-    m_startWidth = m_width;
-    m_startHeight = m_height;
 }
 
 bool cTerminalWindow::GetWindowRect(cWindowRect& rect) {
@@ -112,8 +110,8 @@ void cTerminalWindow::Restore() {
     if (m_resized && m_columns > 0 && m_rows > 0) {
         std::cout << "\x1b[8;" << m_rows << ';' << m_columns << 't';
         m_resized = false;
-        m_width = m_startWidth;
-        m_height = m_startHeight;
+        m_width = m_cellWidth * m_columns;
+        m_height = m_cellHeight * m_rows;
     }
     MoveCorner(m_start);
 }
