@@ -46,24 +46,14 @@ typedef struct _Mix_Music Mix_Music;
 
 // An entry of the effect list. Its sample belongs to the manager, shared by every entry that
 // names the same file.
-class cSoundEffect {
-  public:
-    cSoundEffect() = default;
-    cSoundEffect(const cSoundEffect&) = delete;
-    cSoundEffect& operator=(const cSoundEffect&) = delete;
-
+struct cSoundEffect {
     Mix_Chunk* sample = nullptr;
     std::string path;
     std::string name;
 };
 
 // An entry of the music list; its music belongs to the manager, like an effect's sample.
-class cMusicTrack {
-  public:
-    cMusicTrack() = default;
-    cMusicTrack(const cMusicTrack&) = delete;
-    cMusicTrack& operator=(const cMusicTrack&) = delete;
-
+struct cMusicTrack {
     Mix_Music* music = nullptr;
     std::string path;
     std::string name;
