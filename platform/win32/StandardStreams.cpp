@@ -37,13 +37,8 @@ std::atomic<bool> g_reading{false};
 HANDLE g_gameThread = nullptr;
 HANDLE g_finished = nullptr;
 
-void RequestQuit() {
-    g_quitRequested = true;
-    SetEvent(Sys_QuitEvent());
-}
-
 BOOL WINAPI OnConsoleControl(DWORD event) {
-    RequestQuit();
+    Sys_RequestQuit();
     // The game's thread may be inside ReadFile or just about to enter it: cancel until it
     // has left the read, which it checks for the quit request before reading again.
     for (int attempt = 0; attempt < kCancelAttempts && g_reading; ++attempt) {
@@ -178,7 +173,8 @@ HANDLE Sys_QuitEvent() {
 }
 
 void Sys_RequestQuit() {
-    RequestQuit();
+    g_quitRequested = true;
+    SetEvent(Sys_QuitEvent());
 }
 
 void Sys_ClearQuitRequest() {
