@@ -1,11 +1,10 @@
 // The file system on Windows. A path counts as a file only when it opens as a disk file:
 // directories, device names such as CON or NUL, and named pipes are refused, and a file is
-// opened for reading with every sharing mode, so nothing the game reads can make it wait. A
-// name where the game writes that is a symbolic link, or a file with other hard links, is
-// replaced by a new file, as on other systems. The save goes to a temporary file that is
-// flushed to disk and then moved over the old save with MoveFileExA, since rename cannot
-// replace an existing file here; a save marked read-only is left alone. Text files get Windows
-// line ends: the logs through the C library's text mode, the save here.
+// opened for reading with every sharing mode, so nothing the game reads can make it wait. The
+// save goes to a temporary file that is flushed to disk and then moved over the old save with
+// MoveFileExA, since rename cannot replace an existing file here; a save marked read-only is
+// left alone. Text files get Windows line ends: the logs through the C library's text mode, the
+// save here.
 
 #include "platform/Files.h"
 
@@ -172,10 +171,8 @@ eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& content
     {
         const cFileQuery existing(path);
         // A directory cannot be replaced, and a save the player marked read-only is kept.
-        if (existing.Exists() && (!existing.IsRegular() && !existing.IsLink())) {
-            return eFileReplace::NotOpened;
-        }
-        if (existing.IsReadOnly()) {
+        if ((existing.Exists() && !existing.IsRegular() && !existing.IsLink()) ||
+            existing.IsReadOnly()) {
             return eFileReplace::NotOpened;
         }
     }
