@@ -38,7 +38,6 @@ bool LoadTextArt(std::string name, cTextArt& art) {
 
 void LoadPlotText(std::string name, cPlotText& page) {
     ReadFileText(FileSystemName(name), kMaxPlotTextBytes, page.text);
-    page.length = static_cast<std::int32_t>(page.text.size());
 }
 
 void ShowTextArt(const cTextArt& art) {
@@ -48,5 +47,5 @@ void ShowTextArt(const cTextArt& art) {
 }
 
 void ShowPlotText(const cPlotText& page) {
-    std::cout.write(page.text.data(), page.length);
+    std::cout.write(page.text.data(), page.text.size());
 }

@@ -25,7 +25,6 @@ struct cTextArt {
 // A story page.
 struct cPlotText {
     std::string text;
-    std::int32_t length = 0;
 };
 
 // True when the file was read; otherwise prints "File <name> is not valid." and leaves art empty.

@@ -143,9 +143,9 @@ TEST_F(DataFileBounds, PagesAndPicturesPastTheirLimitsAreEmpty) {
     MakeSparseFile(directory, "rat.txt", 16 * 1024 * 1024);
     cPlotText page;
     LoadPlotText("page.txt", page);
-    EXPECT_EQ(page.length, 1024 * 1024);
+    EXPECT_EQ(page.text.size(), 1024u * 1024);
     LoadPlotText("long page.txt", page);
-    EXPECT_EQ(page.length, 0);
+    EXPECT_EQ(page.text.size(), 0u);
     EXPECT_TRUE(page.text.empty());
 
     cTextArt art;

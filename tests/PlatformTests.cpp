@@ -111,7 +111,7 @@ TEST(TextArt, KeepsEveryByteIncludingZerosAndCarriageReturns) {
     EXPECT_EQ(art.length, 9);
     cPlotText page;
     LoadPlotText("zero.txt", page);
-    EXPECT_EQ(page.length, 9);
+    EXPECT_EQ(page.text.size(), 9u);
     cSession session;
     ShowTextArt(art);
     ShowPlotText(page);
@@ -146,7 +146,7 @@ TEST(TextArt, MissingDirectoryOrEmptyFileGivesNoPicture) {
 
     cPlotText page;
     LoadPlotText("Plot Point 9.txt", page);
-    EXPECT_EQ(page.length, 0);
+    EXPECT_EQ(page.text.size(), 0u);
     ShowPlotText(page);
     EXPECT_EQ(session.Take(), "");
 }
