@@ -1,5 +1,6 @@
 #include "platform/TerminalReplies.h"
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -40,17 +41,11 @@ bool ReadNumbers(const std::string& text, std::vector<int>& numbers) {
     return true;
 }
 
+// The value of a hex digit in either case, -1 for anything else.
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    static const std::string kDigits = "0123456789abcdefABCDEF";
+    const std::size_t at = kDigits.find(c);
+    return at == std::string::npos ? -1 : static_cast<int>(at < 16 ? at : at - 6);
 }
 
 // One component of rgb:R/G/B, 1 to 4 hex digits, scaled to 0..255.
@@ -94,9 +89,7 @@ void cTerminalReplies::Finish() {
 }
 
 std::string cTerminalReplies::TakeTyped() {
-    std::string typed;
-    typed.swap(m_typed);
-    return typed;
+    return std::exchange(m_typed, std::string());
 }
 
 void cTerminalReplies::Start(unsigned char introducer) {
