@@ -97,10 +97,6 @@ cAudioManager::~cAudioManager() {
     if (m_deviceOpen) {
         Backend()->CloseDevice();
     }
-    effects.clear();
-    music.clear();
-    m_decodedEffects.clear();
-    m_openedMusic.clear();
 }
 
 void cAudioManager::Log(const std::string& line) {

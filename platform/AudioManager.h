@@ -109,9 +109,10 @@ class cAudioManager {
 
     std::ofstream m_log;
     bool m_deviceOpen = false;
-    // Every sound loaded, by path; a null one failed to load and is not tried again.
-    std::map<std::string, std::unique_ptr<Mix_Chunk, cFreeChunk>> m_decodedEffects;
+    // Every sound loaded, by path; a null one failed to load and is not tried again. Members go
+    // in the reverse order of these lines: the effects are freed first, then the music.
     std::map<std::string, std::unique_ptr<Mix_Music, cFreeMusic>> m_openedMusic;
+    std::map<std::string, std::unique_ptr<Mix_Chunk, cFreeChunk>> m_decodedEffects;
     std::int64_t m_effectBytesLeft = kMaxEffectBytes;
     std::int64_t m_musicBytesLeft = kMaxMusicBytes;
 };
