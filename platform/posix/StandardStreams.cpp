@@ -52,13 +52,11 @@ class cDescriptorInput : public cInputBuffer {
         const ssize_t n = read(0, bytes, sizeof bytes);
         if (n > 0) {
             if (bytes[n - 1] == '\n' && isatty(0) == 1) {
-                // A terminal echoed the line end the player typed.
                 Sys_NoteLineEndEchoed();
             }
             if (g_terminalReplies == nullptr) {
                 input.append(bytes, static_cast<std::size_t>(n));
             } else {
-                // Only what the player typed.
                 g_terminalReplies->Feed(bytes, static_cast<std::size_t>(n));
                 input += g_terminalReplies->TakeTyped();
             }

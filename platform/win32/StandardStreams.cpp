@@ -94,7 +94,6 @@ class cHandleInput : public cInputBuffer {
         }
         const bool more = Append(chunk, n, console, input);
         if (console && chunk[n - 1] == '\n') {
-            // The console echoed the line end the player typed.
             Sys_NoteLineEndEchoed();
         }
         return more;
