@@ -66,13 +66,12 @@ enum class eFileReplace {
 // Replaces path with contents so that a reader sees either the old file or the new one, never
 // a half-written one: the bytes go to a temporary file beside it, are flushed to disk, and the
 // temporary file is renamed over path, and the rename itself is made durable (the folder is
-// synced after it on POSIX; Windows' write-through move does the same). An existing path that has
-// no write permission for this user, or none for anybody (the superuser included), is refused. The
-// new file keeps the old one's permission bits, never wider than a new file would get, and, written
-// by the superuser, the old one's owner. Unless Replaced, path is untouched and nothing is left
-// beside it, with one exception, NotDurable: path already holds the new contents, but a power cut
-// may still bring the old file back, so the save is not reported as done.
-// The contents are text: each '\n' is written as the system's line end (CR LF on Windows).
+// synced after it on POSIX; Windows' write-through move does the same). An existing path that
+// has no write permission for this user, or none for anybody (the superuser included), is
+// refused. The new file keeps the old one's permission bits, never wider than a new file would
+// get, and, written by the superuser, the old one's owner. Unless Replaced or NotDurable, path is
+// untouched and nothing is left beside it. The contents are text: each '\n' is written as the
+// system's line end (CR LF on Windows).
 eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& contents);
 
 #endif
