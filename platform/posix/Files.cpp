@@ -93,18 +93,13 @@ eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
 
 void Sys_OpenLogFile(std::ofstream& stream, const std::string& path) {
     struct stat info {};
-    if (lstat(path.c_str(), &info) == 0) {
-        const bool linked = S_ISLNK(info.st_mode) || (S_ISREG(info.st_mode) && info.st_nlink > 1);
-        if (!linked && !S_ISREG(info.st_mode)) {
-            stream.setstate(std::ios::failbit);
-            return;
-        }
-        // Truncating through a link would empty a file that is not ours: take the name over.
-        if (linked && unlink(path.c_str()) != 0) {
-            stream.setstate(std::ios::failbit);
-            return;
-        }
-    } else if (errno != ENOENT) {
+    bool usable = lstat(path.c_str(), &info) == 0 ? S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)
+                                                  : errno == ENOENT;
+    // Truncating through a link would empty a file that is not ours: take the name over.
+    if (usable && (S_ISLNK(info.st_mode) || info.st_nlink > 1)) {
+        usable = unlink(path.c_str()) == 0;
+    }
+    if (!usable) {
         stream.setstate(std::ios::failbit);
         return;
     }
@@ -151,12 +146,5 @@ eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& content
         return eFileReplace::NotWritten;
     }
     // Without this a power cut can undo the rename, and the save with it.
-    switch (Sys_SyncFolder(FolderOf(path))) {
-        case eFolderSync::Synced:
-            return eFileReplace::Replaced;
-        case eFolderSync::NotDurable:
-            return eFileReplace::NotDurable;
-        default:
-            return eFileReplace::NotWritten;
-    }
+    return Sys_SyncFolder(FolderOf(path));
 }
