@@ -149,18 +149,12 @@ eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
 
 void Sys_OpenLogFile(std::ofstream& stream, const std::string& path) {
     const cFileQuery file(path);
-    if (file.Exists()) {
-        const bool linked = file.IsLink() || file.HasOtherLinks();
-        if (!linked && !file.IsRegular()) {
-            stream.setstate(std::ios::failbit);
-            return;
-        }
-        // Truncating through a link would empty a file that is not ours: take the name over.
-        if (linked && !DeleteFileA(path.c_str())) {
-            stream.setstate(std::ios::failbit);
-            return;
-        }
-    } else if (!file.Missing()) {
+    bool usable = file.Exists() ? file.IsRegular() || file.IsLink() : file.Missing();
+    // Truncating through a link would empty a file that is not ours: take the name over.
+    if (usable && (file.IsLink() || file.HasOtherLinks())) {
+        usable = DeleteFileA(path.c_str()) != 0;
+    }
+    if (!usable) {
         stream.setstate(std::ios::failbit);
         return;
     }
