@@ -155,21 +155,19 @@ bool cAudioManager::LoadSounds(std::string name) {
     std::istringstream file(text);
     SkipLine(file);
 
-    if (!file.eof()) {
-        while (true) {
-            file >> std::ws;
-            const int next = file.peek();
-            if (next == std::char_traits<char>::eof() || next == ';') {
-                break;
-            }
-            auto effect = std::make_unique<cSoundEffect>();
-            if (!(file >> effect->path >> effect->name) || !list.CountEntry()) {
-                break;
-            }
-            effect->sample = EffectFor(effect->path);
-            const std::string key = effect->name;
-            effects[key] = std::move(effect);
+    while (true) {
+        file >> std::ws;
+        const int next = file.peek();
+        if (next == std::char_traits<char>::eof() || next == ';') {
+            break;
         }
+        auto effect = std::make_unique<cSoundEffect>();
+        if (!(file >> effect->path >> effect->name) || !list.CountEntry()) {
+            break;
+        }
+        effect->sample = EffectFor(effect->path);
+        const std::string key = effect->name;
+        effects[key] = std::move(effect);
     }
     SkipLine(file);
 
@@ -183,12 +181,8 @@ bool cAudioManager::LoadSounds(std::string name) {
                 // Nothing after a damaged entry can be trusted to line up: the list ends here.
                 break;
             }
-            auto track = std::make_unique<cMusicTrack>();
-            track->path = path;
-            track->name = trackName;
-            track->loops = loops;
-            track->music = MusicFor(path);
-            music[trackName] = std::move(track);
+            music[trackName] =
+                std::make_unique<cMusicTrack>(cMusicTrack{MusicFor(path), path, trackName, loops});
         }
     }
     return true;
