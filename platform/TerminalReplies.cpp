@@ -156,20 +156,15 @@ void cTerminalReplies::Take(unsigned char c) {
             Take(c);
             return;
         case eState::Control:
-            if (c >= 0x20 && c <= 0x3F) {
-                Hold(c);
-            } else if (c >= 0x40 && c <= 0x7E) {
-                Hold(c);
-                Complete();
-            } else {
-                BreakOff(c);
-            }
-            return;
         case eState::Single:
-            if (c >= 0x20 && c <= 0x7E) {
-                Complete();
-            } else {
+            if (c < 0x20 || c > 0x7E) {
                 BreakOff(c);
+                return;
+            }
+            Hold(c);
+            // CSI's parameter and intermediate bytes go on to a final byte; SS3 has one byte.
+            if (c >= 0x40 || m_state == eState::Single) {
+                Complete();
             }
             return;
         case eState::String:
