@@ -136,7 +136,7 @@ class cWin32Console : public cConsole {
 
   private:
     tAttribute Shown(tAttribute attribute) const {
-        return m_remapped ? ReadableAttribute(attribute, m_table) : attribute;
+        return m_remappedTable ? ReadableAttribute(attribute, *m_remappedTable) : attribute;
     }
 
     // Done once, with the first sizing: the shakes that follow must not scroll what the player
@@ -166,8 +166,7 @@ class cWin32Console : public cConsole {
             if (!m_calls->GetInfo(now) ||
                 !std::equal(std::begin(wanted.ColorTable), std::end(wanted.ColorTable),
                             std::begin(now.ColorTable))) {
-                m_remapped = true;
-                m_table = found;
+                m_remappedTable = found;
             }
         }
         const SHORT width = std::min(Width(info.srWindow), info.dwMaximumWindowSize.X);
@@ -198,13 +197,9 @@ class cWin32Console : public cConsole {
         m_calls->SetBufferSize(m_found.dwSize);
         SMALL_RECT window = found;
         if (m_calls->GetInfo(now)) {
+            // How far the cursor's row is outside the area: 0 when it is inside.
             const SHORT row = now.dwCursorPosition.Y;
-            SHORT shift = 0;
-            if (row > window.Bottom) {
-                shift = static_cast<SHORT>(row - window.Bottom);
-            } else if (row < window.Top) {
-                shift = static_cast<SHORT>(row - window.Top);
-            }
+            const auto shift = static_cast<SHORT>(row - std::clamp(row, window.Top, window.Bottom));
             window.Top = static_cast<SHORT>(window.Top + shift);
             window.Bottom = static_cast<SHORT>(window.Bottom + shift);
         }
@@ -218,9 +213,8 @@ class cWin32Console : public cConsole {
     bool m_bufferSetUp = false;
     bool m_bufferChanged = false;
     bool m_tableChanged = false;
-    // True when the table stayed unreadable: attributes are shown as readable entries of it.
-    bool m_remapped = false;
-    tColourTable m_table{};
+    // Set when the table stayed unreadable: attributes are shown as readable entries of it.
+    std::optional<tColourTable> m_remappedTable;
     std::optional<RECT> m_foundRect;
     bool m_windowMoved = false;
 };
