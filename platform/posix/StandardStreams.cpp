@@ -73,7 +73,6 @@ class cDescriptorInput : public cInputBuffer {
     }
 };
 
-// Writes file descriptor 1.
 class cDescriptorOutput : public cOutputBuffer {
   protected:
     long WriteSome(const char* bytes, std::size_t count) override {

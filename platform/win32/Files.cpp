@@ -1,10 +1,9 @@
 // The file system on Windows. A path counts as a file only when it opens as a disk file:
-// directories, device names such as CON or NUL, and named pipes are refused, and a file is
-// opened for reading with every sharing mode, so nothing the game reads can make it wait. The
-// save goes to a temporary file that is flushed to disk and then moved over the old save with
-// MoveFileExA, since rename cannot replace an existing file here; a save marked read-only is
-// left alone. Text files get Windows line ends: the logs through the C library's text mode, the
-// save here.
+// directories, device names such as CON or NUL, and named pipes are refused, and a file is opened
+// for reading with every sharing mode, so nothing the game reads can make it wait. The save goes to
+// a temporary file that is flushed to disk and then moved over the old save with MoveFileExA, since
+// rename cannot replace an existing file here; a save marked read-only is left alone. Text files
+// get Windows line ends: the logs through the C library's text mode, the save here.
 
 #include "platform/Files.h"
 
@@ -97,10 +96,7 @@ std::int64_t Sys_RegularFileSize(const std::string& path) {
         return -1;
     }
     const cFileQuery file(path);
-    if (!file.IsRegular()) {
-        return -1;
-    }
-    return file.Size();
+    return file.IsRegular() ? file.Size() : -1;
 }
 
 eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
