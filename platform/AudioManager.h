@@ -15,13 +15,12 @@
 // is skipped with the rest of its line. False, with the tables untouched, when the list is not
 // a readable regular file.
 //
-// Bounds, generous for a list of a few sounds: a list larger than kMaxSoundListBytes is not
-// read, only its first kMaxSoundEntries entries count, and the sound files loaded may add up
-// to kMaxEffectBytes of effects (each is decoded whole into memory, several times its size)
-// and kMaxMusicBytes of music in at most kMaxMusicFiles files (each keeps its file and a
-// decoder open); a file past that is not loaded. Each of these refusals is one
-// "cAudioManager: " line in the log. A file named by several entries is loaded once and shared
-// by them.
+// Bounds, generous for a list of a few sounds: a list larger than kMaxSoundListBytes is not read,
+// only its first kMaxSoundEntries entries count, and the sound files loaded may add up to
+// kMaxEffectBytes of effects (each is decoded whole into memory, several times its size) and
+// kMaxMusicBytes of music in at most kMaxMusicFiles files (each keeps its file and a decoder open);
+// a file past that is not loaded. Each of these refusals is one "cAudioManager: " line in the log.
+// A file named by several entries is loaded once and shared by them.
 //
 // PlayMusic starts a music entry by name with its loop count (SDL_mixer's meaning: -1 is
 // forever) and does nothing for an unknown name. The destructor closes the device, then frees

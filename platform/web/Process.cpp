@@ -18,8 +18,7 @@ bool Sys_StartProcess() {
     return true;
 }
 
-// The browser's sound code reports nothing on standard error worth hiding: no descriptor is
-// saved.
+// The browser's sound code reports nothing on standard error worth hiding: no descriptor is saved.
 cQuietStandardError::cQuietStandardError() = default;
 
 cQuietStandardError::~cQuietStandardError() {
