@@ -63,7 +63,7 @@ void cGnomeOfAntithesis::TakeTurn() {
 }
 
 void cGnomeOfAntithesis::Display() {
-    if (art.data) {
+    if (art.bytes) {
         SetConsoleTextAttribute(gConsoleOutput, kColourBlue);
         ShowTextArt(art);
         SetConsoleTextAttribute(gConsoleOutput, kColourNormal);

@@ -150,8 +150,9 @@ TEST_F(DataFileBounds, PagesAndPicturesPastTheirLimitsAreEmpty) {
 
     cTextArt art;
     EXPECT_TRUE(LoadTextArt("rat.txt", art));
-    EXPECT_EQ(art.length, 16 * 1024 * 1024);
+    ASSERT_TRUE(art.bytes.has_value());
+    EXPECT_EQ(art.bytes->size(), 16u * 1024 * 1024);
     EXPECT_FALSE(LoadTextArt("troll.txt", art));
-    EXPECT_EQ(art.data, nullptr);
+    EXPECT_FALSE(art.bytes.has_value());
     EXPECT_EQ(session.Output(), "File troll.txt is not valid.\n");
 }
