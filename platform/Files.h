@@ -14,7 +14,6 @@
 
 #include <cstdint>
 #include <fstream>
-#include <functional>
 #include <string>
 
 // Size in bytes of a regular file, or -1 for anything else (missing, a directory, a device).
@@ -26,27 +25,10 @@ enum class eFileRead {
     TooLarge      // a regular file of more than the limit; nothing was read
 };
 
-// Reads the whole of path when it is a regular file of at most maxBytes bytes. allocate is
-// called once, with the file's size, before any byte is read, and returns where the bytes go;
-// it is not called unless the result can be Read. length gets the number of bytes read (fewer
-// than the size if the file shrank meanwhile). Opening never blocks, whatever path is.
-eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
-                       const std::function<char*(std::size_t size)>& allocate, std::size_t& length);
-
-// The same into a string; bytes is empty unless the result is Read.
-inline eFileRead ReadFileText(const std::string& path, std::int64_t maxBytes, std::string& bytes) {
-    bytes.clear();
-    std::size_t length = 0;
-    const eFileRead result = Sys_ReadFile(
-        path, maxBytes,
-        [&bytes](std::size_t size) {
-            bytes.resize(size);
-            return &bytes[0];
-        },
-        length);
-    bytes.resize(result == eFileRead::Read ? length : 0);
-    return result;
-}
+// Reads the whole of path into bytes when it is a regular file of at most maxBytes bytes (fewer
+// bytes if the file shrank meanwhile); room for them is made only then, before any byte is read.
+// bytes is empty unless the result is Read. Opening never blocks, whatever path is.
+eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes, std::string& bytes);
 
 // Opens path for writing from scratch, as an ofstream would. A symbolic link or a file with
 // other links there is replaced by a new file; anything else that is not a regular file (a

@@ -17,7 +17,7 @@ std::string FileSystemName(std::string name) {
 
 bool LoadTextArt(std::string name, cTextArt& art) {
     art.bytes.emplace();
-    if (ReadFileText(FileSystemName(name), kMaxTextArtBytes, *art.bytes) != eFileRead::Read) {
+    if (Sys_ReadFile(FileSystemName(name), kMaxTextArtBytes, *art.bytes) != eFileRead::Read) {
         art.bytes.reset();
         std::cout << "File " << name << " is not valid." << std::endl;
         return false;
@@ -26,7 +26,7 @@ bool LoadTextArt(std::string name, cTextArt& art) {
 }
 
 void LoadPlotText(std::string name, cPlotText& page) {
-    ReadFileText(FileSystemName(name), kMaxPlotTextBytes, page.text);
+    Sys_ReadFile(FileSystemName(name), kMaxPlotTextBytes, page.text);
 }
 
 void ShowTextArt(const cTextArt& art) {

@@ -56,10 +56,8 @@ std::int64_t Sys_RegularFileSize(const std::string& path) {
     return static_cast<std::int64_t>(info.st_size);
 }
 
-eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
-                       const std::function<char*(std::size_t size)>& allocate,
-                       std::size_t& length) {
-    length = 0;
+eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes, std::string& bytes) {
+    bytes.clear();
     // Non-blocking, so that a FIFO is refused instead of waiting for a writer.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
@@ -67,27 +65,27 @@ eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
     }
     struct stat info {};
     eFileRead result = eFileRead::Read;
+    std::size_t length = 0;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         result = eFileRead::Unavailable;
     } else if (info.st_size > maxBytes) {
         result = eFileRead::TooLarge;
     } else {
-        const auto size = static_cast<std::size_t>(info.st_size);
-        char* buffer = allocate(size);
-        while (length < size) {
-            const ssize_t n = read(fd, buffer + length, size - length);
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+        while (length < bytes.size()) {
+            const ssize_t n = read(fd, &bytes[length], bytes.size() - length);
             if (n > 0) {
                 length += static_cast<std::size_t>(n);
             } else if (n == 0) {
                 break;  // the file shrank while it was read: keep what was there
             } else if (errno != EINTR) {
                 result = eFileRead::Unavailable;
-                length = 0;
                 break;
             }
         }
     }
     close(fd);
+    bytes.resize(result == eFileRead::Read ? length : 0);
     return result;
 }
 

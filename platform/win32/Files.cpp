@@ -99,10 +99,8 @@ std::int64_t Sys_RegularFileSize(const std::string& path) {
     return file.IsRegular() ? file.Size() : -1;
 }
 
-eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
-                       const std::function<char*(std::size_t size)>& allocate,
-                       std::size_t& length) {
-    length = 0;
+eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes, std::string& bytes) {
+    bytes.clear();
     if (path.empty()) {
         return eFileRead::Unavailable;
     }
@@ -112,6 +110,7 @@ eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
         return eFileRead::Unavailable;
     }
     eFileRead result = eFileRead::Read;
+    std::size_t length = 0;
     BY_HANDLE_FILE_INFORMATION info{};
     if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
@@ -122,14 +121,13 @@ eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
         if (size > static_cast<std::uint64_t>(maxBytes)) {
             result = eFileRead::TooLarge;
         } else {
-            char* buffer = allocate(static_cast<std::size_t>(size));
-            while (length < size) {
-                const std::size_t left = static_cast<std::size_t>(size) - length;
+            bytes.resize(static_cast<std::size_t>(size));
+            while (length < bytes.size()) {
+                const std::size_t left = bytes.size() - length;
                 const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
                 DWORD n = 0;
-                if (!ReadFile(file, buffer + length, chunk, &n, nullptr)) {
+                if (!ReadFile(file, &bytes[length], chunk, &n, nullptr)) {
                     result = eFileRead::Unavailable;
-                    length = 0;
                     break;
                 }
                 if (n == 0) {
@@ -140,6 +138,7 @@ eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
         }
     }
     CloseHandle(file);
+    bytes.resize(result == eFileRead::Read ? length : 0);
     return result;
 }
 
