@@ -98,14 +98,10 @@ cConsole* InitConsole(const std::string& title) {
     return gConsoleOutput;
 }
 
-void SetConsoleTextAttribute(cConsole* console, tAttribute attribute) {
-    if (console != nullptr) {
-        console->SetTextAttribute(attribute);
-    }
-}
-
 void SetColour(tAttribute attribute) {
-    SetConsoleTextAttribute(gConsoleOutput, attribute);
+    if (gConsoleOutput != nullptr) {
+        gConsoleOutput->SetTextAttribute(attribute);
+    }
 }
 
 void ShakeScreen() {

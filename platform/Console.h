@@ -76,8 +76,7 @@ extern cConsole* gConsoleOutput;
 // the output handle, or null when there is no usable standard output.
 cConsole* InitConsole(const std::string& title);
 
-void SetConsoleTextAttribute(cConsole* console, tAttribute attribute);
-// The colour of what is written next, on the game's console.
+// The colour of what is written next, on the game's console (none before InitConsole).
 void SetColour(tAttribute attribute);
 
 // Text the player typed (the name), as it may be written to the console. Where the console
