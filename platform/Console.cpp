@@ -123,14 +123,11 @@ void ShakeScreen() {
         }
         Sys_Sleep(kShakeStepMs);
     }
-    if (!placed) {
-        return;
-    }
     // Home again, even after a cut-short shake or a window manager that put the window
     // elsewhere than asked.
     cWindowRect now;
-    if (away ||
-        (gConsoleOutput->GetWindowRect(now) && (now.left != home.left || now.top != home.top))) {
+    if (placed && (away || (gConsoleOutput->GetWindowRect(now) &&
+                            (now.left != home.left || now.top != home.top)))) {
         gConsoleOutput->MoveWindow(home);
     }
 }

@@ -21,10 +21,7 @@ bool ParseDecimalInteger(const std::string& text, std::int32_t& value) {
 }
 
 std::string LogExcerpt(const std::string& text) {
-    if (text.size() <= kLogExcerptBytes) {
-        return text;
-    }
-    return text.substr(0, kLogExcerptBytes) + "...";
+    return text.size() <= kLogExcerptBytes ? text : text.substr(0, kLogExcerptBytes) + "...";
 }
 
 std::size_t Utf8CharacterLength(const std::string& text, std::size_t at) {

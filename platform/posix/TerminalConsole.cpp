@@ -77,14 +77,11 @@ class cAnsiConsole : public cConsole {
     cTerminalWindow m_window;
 };
 
-bool IsDumb(const char* term) {
-    return term == nullptr || std::string(term).empty() || std::string(term) == "dumb";
-}
-
 }  // namespace
 
 std::unique_ptr<cConsole> Sys_CreateTerminalConsole() {
-    if (isatty(1) == 1 && !IsDumb(std::getenv("TERM"))) {
+    const char* term = std::getenv("TERM");
+    if (isatty(1) == 1 && term != nullptr && *term != '\0' && std::string(term) != "dumb") {
         return std::make_unique<cAnsiConsole>();
     }
     return std::make_unique<cPlainConsole>();
