@@ -43,8 +43,7 @@ struct Mix_Chunk;
 struct _Mix_Music;
 typedef struct _Mix_Music Mix_Music;
 
-// An entry of the effect list. Its sample belongs to the manager, shared by every entry that
-// names the same file.
+// An entry of the effect list. Its sample belongs to the manager (shared, see above).
 struct cSoundEffect {
     Mix_Chunk* sample = nullptr;
     std::string path;

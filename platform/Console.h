@@ -99,8 +99,7 @@ void Sys_InstallConsole(std::unique_ptr<cConsole> console);
 // process exit, however the process leaves.
 void Sys_RestoreConsole();
 
-// The console for the process's real standard output: colour sequences on a terminal, plain
-// text elsewhere.
+// The console for the process's real standard output (see the top of this file).
 std::unique_ptr<cConsole> Sys_CreateTerminalConsole();
 
 #endif

@@ -30,9 +30,9 @@ enum class eFileRead {
 // bytes is empty unless the result is Read. Opening never blocks, whatever path is.
 eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes, std::string& bytes);
 
-// Opens path for writing from scratch, as an ofstream would. A symbolic link or a file with
-// other links there is replaced by a new file; anything else that is not a regular file (a
-// FIFO would hold the game until someone read it) leaves the stream closed and failed.
+// Opens path for writing from scratch, as an ofstream would, never through a link (see above).
+// Anything else there that is not a regular file (a FIFO would hold the game until someone read
+// it) leaves the stream closed and failed.
 void Sys_OpenLogFile(std::ofstream& stream, const std::string& path);
 
 enum class eFileReplace {
