@@ -3,8 +3,6 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <sstream>
 

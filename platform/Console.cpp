@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <iostream>
 
 #include "platform/Clock.h"
 #include "platform/StandardStreams.h"

@@ -31,7 +31,6 @@
 // is typed input too; an unfinished sequence then is dropped.
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
 struct cRgb {

@@ -6,8 +6,6 @@
 
 #include "platform/Process.h"
 
-#include <memory>
-
 #include "platform/AudioManager.h"
 #include "platform/StandardStreams.h"
 #include "platform/web/PageAudio.h"
