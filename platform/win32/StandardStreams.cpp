@@ -2,10 +2,9 @@
 //
 // The buffers talk to the standard handles directly (ReadFile, WriteFile), so the bytes the game
 // writes arrive unchanged: a console shows "\n" as a new line by itself, and a pipe or a file gets
-// exactly what the Linux build would write, in blocks (before every read of input, every pause and
-// at exit) rather than line by line. On the way in, the "\r\n" that a console or a Windows program
-// sends at the end of a line becomes "\n", so the player's name never ends in a carriage return;
-// Ctrl-Z typed at a console ends the input, as it does for every console program.
+// exactly what the Linux build would write. On the way in, the "\r\n" that a console or a Windows
+// program sends at the end of a line becomes "\n", so the player's name never ends in a carriage
+// return; Ctrl-Z typed at a console ends the input, as it does for every console program.
 //
 // Ctrl-C, Ctrl-Break and closing the console window arrive through SetConsoleCtrlHandler on a
 // thread of their own. The handler requests the quit and cancels the read that blocks the
