@@ -25,10 +25,7 @@ bool MayReplace(const struct stat& existing, const std::string& path) {
 // The folder that holds path's name: what must reach the disk for a rename there to last.
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 bool WriteAll(int fd, const std::string& contents) {
@@ -133,12 +130,8 @@ eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& content
         }
     }
     ok = ok && WriteAll(fd, contents) && fsync(fd) == 0;
-    if (close(fd) != 0) {
-        ok = false;
-    }
-    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
-        ok = false;
-    }
+    ok = close(fd) == 0 && ok;
+    ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) {
         std::remove(temporary.c_str());
         return eFileReplace::NotWritten;

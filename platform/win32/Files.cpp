@@ -175,9 +175,7 @@ eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& content
         return eFileReplace::NotOpened;
     }
     bool ok = WriteAll(file, WithWindowsLineEnds(contents)) && FlushFileBuffers(file);
-    if (!CloseHandle(file)) {
-        ok = false;
-    }
+    ok = CloseHandle(file) && ok;
     if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         // A write-through move can fail after the move itself, while flushing it: the new save
