@@ -21,12 +21,11 @@ std::unique_ptr<cConsole>& Installed() {
     static std::unique_ptr<cConsole> console;
     // Registered after the console's storage exists, so it runs before that storage is
     // destroyed: however the process leaves, the terminal gets its colours back.
-    static const bool restoredAtExit = std::atexit([] {
-                                           if (console) {
-                                               console->Restore();
-                                           }
-                                       }) == 0;
-    (void)restoredAtExit;
+    [[maybe_unused]] static const bool restoredAtExit = std::atexit([] {
+                                                            if (console) {
+                                                                console->Restore();
+                                                            }
+                                                        }) == 0;
     return console;
 }
 

@@ -18,7 +18,4 @@ bool Sys_StartProcess() {
 
 // The browser's sound code reports nothing on standard error worth hiding: no descriptor is saved.
 cQuietStandardError::cQuietStandardError() = default;
-
-cQuietStandardError::~cQuietStandardError() {
-    (void)m_saved;
-}
+cQuietStandardError::~cQuietStandardError() = default;
