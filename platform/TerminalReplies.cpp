@@ -217,10 +217,8 @@ void cTerminalReplies::Complete() {
 bool cTerminalReplies::ParseControl(char final) {
     std::vector<int> numbers;
     if (final == 'c') {
-        if (m_body.empty() || m_body[0] != '?') {
-            return false;
-        }
-        if (m_body.size() > 1 && !ReadNumbers(m_body.substr(1), numbers)) {
+        if (m_body.empty() || m_body[0] != '?' ||
+            (m_body.size() > 1 && !ReadNumbers(m_body.substr(1), numbers))) {
             return false;
         }
         ++deviceAttributes;
