@@ -13,6 +13,10 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+std::uint64_t SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
+
 // An open handle on an existing file (or link), for looking only.
 class cFileQuery {
   public:
@@ -51,10 +55,7 @@ class cFileQuery {
                                            FILE_ATTRIBUTE_DEVICE)) == 0;
     }
 
-    std::int64_t Size() const {
-        return static_cast<std::int64_t>((static_cast<std::uint64_t>(m_info.nFileSizeHigh) << 32) |
-                                         m_info.nFileSizeLow);
-    }
+    std::int64_t Size() const { return static_cast<std::int64_t>(SizeOf(m_info)); }
 
   private:
     HANDLE m_handle;
@@ -115,26 +116,22 @@ eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes, std::stri
     if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
         result = eFileRead::Unavailable;
+    } else if (SizeOf(info) > static_cast<std::uint64_t>(maxBytes)) {
+        result = eFileRead::TooLarge;
     } else {
-        const std::uint64_t size =
-            (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-        if (size > static_cast<std::uint64_t>(maxBytes)) {
-            result = eFileRead::TooLarge;
-        } else {
-            bytes.resize(static_cast<std::size_t>(size));
-            while (length < bytes.size()) {
-                const std::size_t left = bytes.size() - length;
-                const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
-                DWORD n = 0;
-                if (!ReadFile(file, &bytes[length], chunk, &n, nullptr)) {
-                    result = eFileRead::Unavailable;
-                    break;
-                }
-                if (n == 0) {
-                    break;  // the file shrank while it was read: keep what was there
-                }
-                length += n;
+        bytes.resize(static_cast<std::size_t>(SizeOf(info)));
+        while (length < bytes.size()) {
+            const std::size_t left = bytes.size() - length;
+            const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+            DWORD n = 0;
+            if (!ReadFile(file, &bytes[length], chunk, &n, nullptr)) {
+                result = eFileRead::Unavailable;
+                break;
             }
+            if (n == 0) {
+                break;  // the file shrank while it was read: keep what was there
+            }
+            length += n;
         }
     }
     CloseHandle(file);
