@@ -43,17 +43,14 @@ std::string ShownText(const std::string& text) {
         const auto byte = static_cast<unsigned char>(text[at]);
         const std::size_t length = Utf8CharacterLength(text, at);
         if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
-            shown.push_back('^');
-            shown.push_back(static_cast<char>(byte ^ 0x40));
+            shown += {'^', static_cast<char>(byte ^ 0x40)};
             ++at;
         } else if (length == 0 ||
                    (byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0)) {
             // Not a letter, or a C1 control (U+0080 to U+009F): each byte as text.
             for (std::size_t end = at + std::max<std::size_t>(length, 1); at < end; ++at) {
                 const auto raw = static_cast<unsigned char>(text[at]);
-                shown += "\\x";
-                shown.push_back(kHex[raw >> 4]);
-                shown.push_back(kHex[raw & 0xF]);
+                shown += {'\\', 'x', kHex[raw >> 4], kHex[raw & 0xF]};
             }
         } else {
             shown.append(text, at, length);
