@@ -83,10 +83,9 @@ void cAudioManager::cFreeMusic::operator()(Mix_Music* music) const {
 cAudioManager::cAudioManager() {
     Sys_OpenLogFile(m_log, "AudioLog.txt");
     std::string error;
-    if (!Backend()->OpenDevice(error)) {
+    m_deviceOpen = Backend()->OpenDevice(error);
+    if (!m_deviceOpen) {
         m_log << "Error: " << error << std::endl;
-    } else {
-        m_deviceOpen = true;
     }
 }
 
@@ -188,8 +187,7 @@ bool cAudioManager::LoadSounds(std::string name) {
 
 void cAudioManager::PlayMusic(const std::string& name) {
     const auto found = music.find(name);
-    if (found == music.end()) {
-        return;
+    if (found != music.end()) {
+        Backend()->PlayMusic(found->second->music, found->second->loops);
     }
-    Backend()->PlayMusic(found->second->music, found->second->loops);
 }

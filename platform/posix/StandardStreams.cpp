@@ -22,8 +22,7 @@ void OnQuitSignal(int) {
     if (g_wakePipe[1] >= 0) {
         const char byte = 1;
         // Wakes a blocked read; nothing to do if the pipe is full, one byte is enough.
-        ssize_t ignored = write(g_wakePipe[1], &byte, 1);
-        (void)ignored;
+        [[maybe_unused]] const ssize_t ignored = write(g_wakePipe[1], &byte, 1);
     }
 }
 
