@@ -34,11 +34,8 @@ bool ReadNumbers(const std::string& text, std::vector<int>& numbers) {
             return false;
         }
     }
-    if (digits == 0) {
-        return false;
-    }
     numbers.push_back(value);
-    return true;
+    return digits > 0;
 }
 
 // The value of a hex digit in either case, -1 for anything else.
