@@ -90,7 +90,7 @@ eFileReplace cCharacter::WriteSave(const std::string& fileName) {
 
 bool cCharacter::Load(std::string fileName) {
     std::string text;
-    if (ReadFileText(fileName, kMaxSaveFileBytes, text) != eFileRead::Read) {
+    if (Sys_ReadFile(fileName, kMaxSaveFileBytes, text) != eFileRead::Read) {
         std::cout << "Failed to load " << fileName << std::endl;
         return false;
     }

@@ -128,15 +128,15 @@ bool ExchangeBlows(cCharacter& enemy, cCharacter& player, bool stalled) {
 }
 
 char CombatMenu() {
-    SetConsoleTextAttribute(gConsoleOutput, kColourGreen);
+    SetColour(kColourGreen);
     std::cout << "\nWhat do you want to do?" << std::endl;
-    SetConsoleTextAttribute(gConsoleOutput, kColourDarkRed);
+    SetColour(kColourDarkRed);
     std::cout << "(A)ttack\n"
               << "(R)un\n"
               << "(I)nventory\n"
               << "?:";
     const char answer = ReadAnswer(eAnswerCase::Lower, eRestOfLine::Discarded).value_or('\0');
-    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
+    SetColour(kColourNormal);
     return answer;
 }
 
@@ -151,7 +151,7 @@ void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cCombatItem
     for (;;) {
         ShowTextArt(enemy->art);
         Pause(3000);
-        SetConsoleTextAttribute(gConsoleOutput, kColourRed);
+        SetColour(kColourRed);
         std::cout << std::endl
                   << ShownText(player.name) << ": " << player.health << "\t" << enemy->name << ": "
                   << enemy->health << std::endl;
@@ -176,11 +176,11 @@ void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cCombatItem
             if (pursuit >= getaway) {
                 killed = ExchangeBlows(*enemy, player, true);
             } else {
-                SetConsoleTextAttribute(gConsoleOutput, kColourGreen);
+                SetColour(kColourGreen);
                 std::cout << std::endl
                           << ShownText(player.name) << " ran from the " << enemy->name << "!"
                           << std::endl;
-                SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
+                SetColour(kColourNormal);
                 SpeedUpText();
                 break;
             }

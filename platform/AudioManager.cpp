@@ -3,8 +3,6 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <sstream>
 
@@ -85,10 +83,9 @@ void cAudioManager::cFreeMusic::operator()(Mix_Music* music) const {
 cAudioManager::cAudioManager() {
     Sys_OpenLogFile(m_log, "AudioLog.txt");
     std::string error;
-    if (!Backend()->OpenDevice(error)) {
+    m_deviceOpen = Backend()->OpenDevice(error);
+    if (!m_deviceOpen) {
         m_log << "Error: " << error << std::endl;
-    } else {
-        m_deviceOpen = true;
     }
 }
 
@@ -97,10 +94,6 @@ cAudioManager::~cAudioManager() {
     if (m_deviceOpen) {
         Backend()->CloseDevice();
     }
-    effects.clear();
-    music.clear();
-    m_decodedEffects.clear();
-    m_openedMusic.clear();
 }
 
 void cAudioManager::Log(const std::string& line) {
@@ -159,21 +152,19 @@ bool cAudioManager::LoadSounds(std::string name) {
     std::istringstream file(text);
     SkipLine(file);
 
-    if (!file.eof()) {
-        while (true) {
-            file >> std::ws;
-            const int next = file.peek();
-            if (next == std::char_traits<char>::eof() || next == ';') {
-                break;
-            }
-            auto effect = std::make_unique<cSoundEffect>();
-            if (!(file >> effect->path >> effect->name) || !list.CountEntry()) {
-                break;
-            }
-            effect->sample = EffectFor(effect->path);
-            const std::string key = effect->name;
-            effects[key] = std::move(effect);
+    while (true) {
+        file >> std::ws;
+        const int next = file.peek();
+        if (next == std::char_traits<char>::eof() || next == ';') {
+            break;
         }
+        auto effect = std::make_unique<cSoundEffect>();
+        if (!(file >> effect->path >> effect->name) || !list.CountEntry()) {
+            break;
+        }
+        effect->sample = EffectFor(effect->path);
+        const std::string key = effect->name;
+        effects[key] = std::move(effect);
     }
     SkipLine(file);
 
@@ -187,12 +178,8 @@ bool cAudioManager::LoadSounds(std::string name) {
                 // Nothing after a damaged entry can be trusted to line up: the list ends here.
                 break;
             }
-            auto track = std::make_unique<cMusicTrack>();
-            track->path = path;
-            track->name = trackName;
-            track->loops = loops;
-            track->music = MusicFor(path);
-            music[trackName] = std::move(track);
+            music[trackName] =
+                std::make_unique<cMusicTrack>(cMusicTrack{MusicFor(path), path, trackName, loops});
         }
     }
     return true;
@@ -200,8 +187,7 @@ bool cAudioManager::LoadSounds(std::string name) {
 
 void cAudioManager::PlayMusic(const std::string& name) {
     const auto found = music.find(name);
-    if (found == music.end()) {
-        return;
+    if (found != music.end()) {
+        Backend()->PlayMusic(found->second->music, found->second->loops);
     }
-    Backend()->PlayMusic(found->second->music, found->second->loops);
 }

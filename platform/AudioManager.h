@@ -15,13 +15,12 @@
 // is skipped with the rest of its line. False, with the tables untouched, when the list is not
 // a readable regular file.
 //
-// Bounds, generous for a list of a few sounds: a list larger than kMaxSoundListBytes is not
-// read, only its first kMaxSoundEntries entries count, and the sound files loaded may add up
-// to kMaxEffectBytes of effects (each is decoded whole into memory, several times its size)
-// and kMaxMusicBytes of music in at most kMaxMusicFiles files (each keeps its file and a
-// decoder open); a file past that is not loaded. Each of these refusals is one
-// "cAudioManager: " line in the log. A file named by several entries is loaded once and shared
-// by them.
+// Bounds, generous for a list of a few sounds: a list larger than kMaxSoundListBytes is not read,
+// only its first kMaxSoundEntries entries count, and the sound files loaded may add up to
+// kMaxEffectBytes of effects (each is decoded whole into memory, several times its size) and
+// kMaxMusicBytes of music in at most kMaxMusicFiles files (each keeps its file and a decoder open);
+// a file past that is not loaded. Each of these refusals is one "cAudioManager: " line in the log.
+// A file named by several entries is loaded once and shared by them.
 //
 // PlayMusic starts a music entry by name with its loop count (SDL_mixer's meaning: -1 is
 // forever) and does nothing for an unknown name. The destructor closes the device, then frees
@@ -44,26 +43,15 @@ struct Mix_Chunk;
 struct _Mix_Music;
 typedef struct _Mix_Music Mix_Music;
 
-// An entry of the effect list. Its sample belongs to the manager, shared by every entry that
-// names the same file.
-class cSoundEffect {
-  public:
-    cSoundEffect() = default;
-    cSoundEffect(const cSoundEffect&) = delete;
-    cSoundEffect& operator=(const cSoundEffect&) = delete;
-
+// An entry of the effect list. Its sample belongs to the manager (shared, see above).
+struct cSoundEffect {
     Mix_Chunk* sample = nullptr;
     std::string path;
     std::string name;
 };
 
 // An entry of the music list; its music belongs to the manager, like an effect's sample.
-class cMusicTrack {
-  public:
-    cMusicTrack() = default;
-    cMusicTrack(const cMusicTrack&) = delete;
-    cMusicTrack& operator=(const cMusicTrack&) = delete;
-
+struct cMusicTrack {
     Mix_Music* music = nullptr;
     std::string path;
     std::string name;
@@ -119,9 +107,10 @@ class cAudioManager {
 
     std::ofstream m_log;
     bool m_deviceOpen = false;
-    // Every sound loaded, by path; a null one failed to load and is not tried again.
-    std::map<std::string, std::unique_ptr<Mix_Chunk, cFreeChunk>> m_decodedEffects;
+    // Every sound loaded, by path; a null one failed to load and is not tried again. Members go
+    // in the reverse order of these lines: the effects are freed first, then the music.
     std::map<std::string, std::unique_ptr<Mix_Music, cFreeMusic>> m_openedMusic;
+    std::map<std::string, std::unique_ptr<Mix_Chunk, cFreeChunk>> m_decodedEffects;
     std::int64_t m_effectBytesLeft = kMaxEffectBytes;
     std::int64_t m_musicBytesLeft = kMaxMusicBytes;
 };

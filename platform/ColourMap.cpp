@@ -1,6 +1,7 @@
 #include "platform/ColourMap.h"
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -74,15 +75,15 @@ int Nearest(const cRgb& wanted, const cRgb& background, int first, int last, tCo
     return nearest;
 }
 
-// The colour an attribute's foreground means on this background; the normal colour (and any
-// value without a meaning of its own) means the colour it has now.
-cRgb Meant(tAttribute attribute, const cRgb& background, const cRgb& now) {
+// The colour an attribute's foreground means on this background; none for the normal colour
+// and any value without a meaning of its own.
+std::optional<cRgb> Meant(tAttribute attribute, const cRgb& background) {
     for (const cShades& entry : kShades) {
         if (entry.attribute == attribute) {
             return IsDark(background) ? entry.onDark : entry.onLight;
         }
     }
-    return now;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -137,17 +138,11 @@ cColourChoice ChooseColour(tAttribute attribute, const cRgb& background, eColour
         choice.background = depth == eColourDepth::Colours256 ? 252 : 7;
         return choice;
     }
-    const cShades* shades = nullptr;
-    for (const cShades& entry : kShades) {
-        if (entry.attribute == attribute) {
-            shades = &entry;
-        }
-    }
-    if (shades == nullptr) {
+    const std::optional<cRgb> wanted = Meant(attribute, background);
+    if (!wanted) {
         return choice;  // the normal colour, and any value the game does not use
     }
-    const cRgb wanted = IsDark(background) ? shades->onDark : shades->onLight;
-    choice.foreground = NearestReadableColour(wanted, background, depth);
+    choice.foreground = NearestReadableColour(*wanted, background, depth);
     if (choice.foreground == kDefaultColour) {
         // Only an 8-colour terminal on a middling background can get here: take whichever of
         // black and white reads better.
@@ -192,7 +187,7 @@ tColourTable ReadableColourTable(const tColourTable& table) {
             readable[background] = PaletteColour(NearestReadableColour(
                 table[background], table[foreground], eColourDepth::Colours256));
         } else {
-            const cRgb meant = Meant(attribute, table[background], table[foreground]);
+            const cRgb meant = Meant(attribute, table[background]).value_or(table[foreground]);
             readable[foreground] = PaletteColour(
                 NearestReadableColour(meant, table[background], eColourDepth::Colours256));
         }
@@ -211,7 +206,7 @@ tAttribute ReadableAttribute(tAttribute attribute, const tColourTable& table) {
         const int grey = Nearest(table[background], table[0], 1, kColourTableSize - 1, entry);
         return grey == kDefaultColour ? attribute : static_cast<tAttribute>(grey << 4);
     }
-    const cRgb meant = Meant(attribute, table[background], table[foreground]);
+    const cRgb meant = Meant(attribute, table[background]).value_or(table[foreground]);
     const int chosen = Nearest(meant, table[background], 0, kColourTableSize - 1, entry);
     return chosen == kDefaultColour ? attribute
                                     : static_cast<tAttribute>((attribute & 0xFFF0) | chosen);

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <iostream>
 
 #include "platform/Clock.h"
 #include "platform/StandardStreams.h"
 #include "platform/Text.h"
 
 cConsole* gConsoleOutput = nullptr;
-cConsole* gConsoleWindow = nullptr;
 
 namespace {
 
@@ -23,12 +21,11 @@ std::unique_ptr<cConsole>& Installed() {
     static std::unique_ptr<cConsole> console;
     // Registered after the console's storage exists, so it runs before that storage is
     // destroyed: however the process leaves, the terminal gets its colours back.
-    static const bool restoredAtExit = std::atexit([] {
-                                           if (console) {
-                                               console->Restore();
-                                           }
-                                       }) == 0;
-    (void)restoredAtExit;
+    [[maybe_unused]] static const bool restoredAtExit = std::atexit([] {
+                                                            if (console) {
+                                                                console->Restore();
+                                                            }
+                                                        }) == 0;
     return console;
 }
 
@@ -46,17 +43,14 @@ std::string ShownText(const std::string& text) {
         const auto byte = static_cast<unsigned char>(text[at]);
         const std::size_t length = Utf8CharacterLength(text, at);
         if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
-            shown.push_back('^');
-            shown.push_back(static_cast<char>(byte ^ 0x40));
+            shown += {'^', static_cast<char>(byte ^ 0x40)};
             ++at;
         } else if (length == 0 ||
                    (byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0)) {
             // Not a letter, or a C1 control (U+0080 to U+009F): each byte as text.
             for (std::size_t end = at + std::max<std::size_t>(length, 1); at < end; ++at) {
                 const auto raw = static_cast<unsigned char>(text[at]);
-                shown += "\\x";
-                shown.push_back(kHex[raw >> 4]);
-                shown.push_back(kHex[raw & 0xF]);
+                shown += {'\\', 'x', kHex[raw >> 4], kHex[raw & 0xF]};
             }
         } else {
             shown.append(text, at, length);
@@ -68,7 +62,6 @@ std::string ShownText(const std::string& text) {
 
 void Sys_InstallConsole(std::unique_ptr<cConsole> console) {
     gConsoleOutput = nullptr;
-    gConsoleWindow = nullptr;
     Installed() = std::move(console);
 }
 
@@ -88,7 +81,6 @@ cConsole* InitConsole(const std::string& title) {
     }
     console->SetTitle(title);
     gConsoleOutput = console;
-    gConsoleWindow = console;
 
     cWindowRect rect;
     if (console->GetWindowRect(rect)) {
@@ -101,48 +93,36 @@ cConsole* InitConsole(const std::string& title) {
     return gConsoleOutput;
 }
 
-void SetConsoleTextAttribute(cConsole* console, tAttribute attribute) {
-    if (console != nullptr) {
-        console->SetTextAttribute(attribute);
+void SetColour(tAttribute attribute) {
+    if (gConsoleOutput != nullptr) {
+        gConsoleOutput->SetTextAttribute(attribute);
     }
 }
 
-void SetColour(tAttribute attribute) {
-    SetConsoleTextAttribute(gConsoleOutput, attribute);
-}
-
 void ShakeScreen() {
-    if (gConsoleWindow == nullptr) {
+    if (gConsoleOutput == nullptr) {
         return;
     }
     Sys_FlushOutput();
     // The window is read once, where it is now (the player may have moved it since the last
     // shake); the four steps go out from there and back, 40 ms apart.
     cWindowRect home;
-    const bool placed = gConsoleWindow->GetWindowRect(home);
+    const bool placed = gConsoleOutput->GetWindowRect(home);
     bool away = false;
     for (int step = 0; step < kShakeSteps && !Sys_QuitRequested(); ++step) {
         if (placed) {
-            cWindowRect rect = home;
-            if (step % 2 == 0) {
-                rect.left += kShakeOffset;
-                rect.top += kShakeOffset;
-                rect.right += kShakeOffset;
-                rect.bottom += kShakeOffset;
-            }
-            gConsoleWindow->MoveWindow(rect);
             away = step % 2 == 0;
+            const int offset = away ? kShakeOffset : 0;
+            gConsoleOutput->MoveWindow(
+                {home.left + offset, home.top + offset, home.right + offset, home.bottom + offset});
         }
         Sys_Sleep(kShakeStepMs);
-    }
-    if (!placed) {
-        return;
     }
     // Home again, even after a cut-short shake or a window manager that put the window
     // elsewhere than asked.
     cWindowRect now;
-    if (away ||
-        (gConsoleWindow->GetWindowRect(now) && (now.left != home.left || now.top != home.top))) {
-        gConsoleWindow->MoveWindow(home);
+    if (placed && (away || (gConsoleOutput->GetWindowRect(now) &&
+                            (now.left != home.left || now.top != home.top)))) {
+        gConsoleOutput->MoveWindow(home);
     }
 }

@@ -38,46 +38,45 @@ struct cWindowRect {
 };
 
 // One implementation per kind of output (terminal, plain text, test recorder, Windows console).
+// Each call's default is plain text's: nothing to set, no window to place, nothing to give back.
 class cConsole {
   public:
     virtual ~cConsole() = default;
 
     // False when there is no usable standard output to play on.
     virtual bool IsUsable() = 0;
-    virtual void SetTitle(const std::string& title) = 0;
+    virtual void SetTitle(const std::string&) {}
     // Text written from now on shows in the colour this value stands for, readable on the
     // console's background (at least 4.5:1 contrast where the colours can be chosen). No
     // background colour may spill past the text into the rest of a row.
-    virtual void SetTextAttribute(tAttribute attribute) = 0;
+    virtual void SetTextAttribute(tAttribute) {}
     // The window's rectangle as it is now. False when the position cannot be known; the
     // rectangle is then untouched. A console that cannot know it says so at once, without
     // waiting, every time after the first.
-    virtual bool GetWindowRect(cWindowRect& rect) = 0;
+    virtual bool GetWindowRect(cWindowRect&) { return false; }
     // Places the window so that GetWindowRect reads back exactly this rectangle (a window
     // manager's frame allowed for), repainting.
-    virtual void MoveWindow(const cWindowRect& rect) = 0;
+    virtual void MoveWindow(const cWindowRect&) {}
     // Sizes the window in place, for when its position cannot be known. A size that would
     // leave fewer than 80 columns or 25 rows of text is enlarged to that.
-    virtual void SetWindowSize(int width, int height) = 0;
+    virtual void SetWindowSize(int, int) {}
     // Gives the console back as it was found: colours, caption, window size and position, and
     // the cursor at the start of a fresh line. Safe to call twice.
-    virtual void Restore() = 0;
+    virtual void Restore() {}
     // True when the output acts on control bytes (a terminal, where an escape sequence can
     // change the title, the clipboard or the screen); false for plain text (a pipe, a file).
     virtual bool ActsOnControlBytes() { return false; }
 };
 
-// The console handle that every colour change goes through; null until InitConsole succeeds.
+// The console handle that every colour change, window move and shake goes through; null until
+// InitConsole succeeds.
 extern cConsole* gConsoleOutput;
-// The handle used to place and shake the window (the same console on this platform).
-extern cConsole* gConsoleWindow;
 
 // Sets the caption, sizes the window to 800 by 480 pixels at its current corner and returns
 // the output handle, or null when there is no usable standard output.
 cConsole* InitConsole(const std::string& title);
 
-void SetConsoleTextAttribute(cConsole* console, tAttribute attribute);
-// The colour of what is written next, on the game's console.
+// The colour of what is written next, on the game's console (none before InitConsole).
 void SetColour(tAttribute attribute);
 
 // Text the player typed (the name), as it may be written to the console. Where the console
@@ -92,16 +91,15 @@ std::string ShownText(const std::string& text);
 // when the shake starts, and leaves it exactly there.
 void ShakeScreen();
 
-// Replaces the console implementation that InitConsole will use (tests); null puts the
-// terminal console back. Returns nothing; the previous console is destroyed.
+// Replaces the console implementation that InitConsole will use (tests), destroying the previous
+// one; null puts the terminal console back.
 void Sys_InstallConsole(std::unique_ptr<cConsole> console);
 
 // Restores the console (see cConsole::Restore) if one was set up. It also happens by itself at
 // process exit, however the process leaves.
 void Sys_RestoreConsole();
 
-// The console for the process's real standard output: colour sequences on a terminal, plain
-// text elsewhere.
+// The console for the process's real standard output (see the top of this file).
 std::unique_ptr<cConsole> Sys_CreateTerminalConsole();
 
 #endif

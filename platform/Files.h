@@ -14,7 +14,6 @@
 
 #include <cstdint>
 #include <fstream>
-#include <functional>
 #include <string>
 
 // Size in bytes of a regular file, or -1 for anything else (missing, a directory, a device).
@@ -26,31 +25,14 @@ enum class eFileRead {
     TooLarge      // a regular file of more than the limit; nothing was read
 };
 
-// Reads the whole of path when it is a regular file of at most maxBytes bytes. allocate is
-// called once, with the file's size, before any byte is read, and returns where the bytes go;
-// it is not called unless the result can be Read. length gets the number of bytes read (fewer
-// than the size if the file shrank meanwhile). Opening never blocks, whatever path is.
-eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
-                       const std::function<char*(std::size_t size)>& allocate, std::size_t& length);
+// Reads the whole of path into bytes when it is a regular file of at most maxBytes bytes (fewer
+// bytes if the file shrank meanwhile); room for them is made only then, before any byte is read.
+// bytes is empty unless the result is Read. Opening never blocks, whatever path is.
+eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes, std::string& bytes);
 
-// The same into a string; bytes is empty unless the result is Read.
-inline eFileRead ReadFileText(const std::string& path, std::int64_t maxBytes, std::string& bytes) {
-    bytes.clear();
-    std::size_t length = 0;
-    const eFileRead result = Sys_ReadFile(
-        path, maxBytes,
-        [&bytes](std::size_t size) {
-            bytes.resize(size);
-            return &bytes[0];
-        },
-        length);
-    bytes.resize(result == eFileRead::Read ? length : 0);
-    return result;
-}
-
-// Opens path for writing from scratch, as an ofstream would. A symbolic link or a file with
-// other links there is replaced by a new file; anything else that is not a regular file (a
-// FIFO would hold the game until someone read it) leaves the stream closed and failed.
+// Opens path for writing from scratch, as an ofstream would, never through a link (see above).
+// Anything else there that is not a regular file (a FIFO would hold the game until someone read
+// it) leaves the stream closed and failed.
 void Sys_OpenLogFile(std::ofstream& stream, const std::string& path);
 
 enum class eFileReplace {
@@ -66,13 +48,12 @@ enum class eFileReplace {
 // Replaces path with contents so that a reader sees either the old file or the new one, never
 // a half-written one: the bytes go to a temporary file beside it, are flushed to disk, and the
 // temporary file is renamed over path, and the rename itself is made durable (the folder is
-// synced after it on POSIX; Windows' write-through move does the same). An existing path that has
-// no write permission for this user, or none for anybody (the superuser included), is refused. The
-// new file keeps the old one's permission bits, never wider than a new file would get, and, written
-// by the superuser, the old one's owner. Unless Replaced, path is untouched and nothing is left
-// beside it, with one exception, NotDurable: path already holds the new contents, but a power cut
-// may still bring the old file back, so the save is not reported as done.
-// The contents are text: each '\n' is written as the system's line end (CR LF on Windows).
+// synced after it on POSIX; Windows' write-through move does the same). An existing path that
+// has no write permission for this user, or none for anybody (the superuser included), is
+// refused. The new file keeps the old one's permission bits, never wider than a new file would
+// get, and, written by the superuser, the old one's owner. Unless Replaced or NotDurable, path is
+// untouched and nothing is left beside it. The contents are text: each '\n' is written as the
+// system's line end (CR LF on Windows).
 eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& contents);
 
 #endif

@@ -21,8 +21,7 @@ void PutBackStandardStreams() {
 
 void cInputBuffer::Unread(const std::string& bytes) {
     // The bytes were read from the system after everything already buffered here.
-    std::string rest(gptr(), egptr());
-    m_pending = rest + m_pending + bytes;
+    m_pending = std::string(gptr(), egptr()) + m_pending + bytes;
     setg(m_buffer, m_buffer, m_buffer);
 }
 

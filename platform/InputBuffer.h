@@ -24,7 +24,6 @@
 class cInputBuffer : public std::streambuf {
   public:
     cInputBuffer() = default;
-    ~cInputBuffer() override = default;
     cInputBuffer(const cInputBuffer&) = delete;
     cInputBuffer& operator=(const cInputBuffer&) = delete;
 

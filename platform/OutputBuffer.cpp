@@ -27,9 +27,7 @@ void cOutputBuffer::SetLineEndWrap(const std::string& before, const std::string&
 int cOutputBuffer::Drain() {
     const char* next = pbase();
     const char* end = pptr();
-    if (next < end) {
-        TrackCursor(next, end);
-    }
+    TrackCursor(next, end);
     std::string wrapped;
     if (!m_beforeLineEnd.empty() || !m_afterLineEnd.empty()) {
         for (; next < end; ++next) {

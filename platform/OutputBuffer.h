@@ -22,7 +22,6 @@
 class cOutputBuffer : public std::streambuf {
   public:
     cOutputBuffer();
-    ~cOutputBuffer() override = default;
     cOutputBuffer(const cOutputBuffer&) = delete;
     cOutputBuffer& operator=(const cOutputBuffer&) = delete;
 

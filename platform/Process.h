@@ -24,7 +24,7 @@ class cQuietStandardError {
     cQuietStandardError& operator=(const cQuietStandardError&) = delete;
 
   private:
-    int m_saved = -1;
+    [[maybe_unused]] int m_saved = -1;  // not needed in a browser
 };
 
 #endif

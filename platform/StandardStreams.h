@@ -8,11 +8,8 @@
 // has arrived (even while the read is blocked). A write that fails (a closed pipe, a full
 // device) silences the output and counts as a quit request instead of killing the process.
 // The game therefore only has to treat "end of input" as "the player has gone": it saves and
-// leaves by its normal path, and the terminal is restored on the way out.
-//
-// On a terminal each flush of std::cout is written at once. When standard output is a pipe or
-// a file, text is written in blocks instead: whenever the buffer fills, before every read of
-// input, at every Sys_FlushOutput (pauses, the shake) and at exit.
+// leaves by its normal path, and the terminal is restored on the way out. When the text is
+// written (at each flush on a terminal, in blocks elsewhere) is OutputBuffer.h's to say.
 
 #include <string>
 

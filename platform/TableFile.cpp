@@ -1,7 +1,7 @@
 #include "platform/TableFile.h"
 
 eFileRead cTableFile::Read(std::int64_t maxBytes, std::string& text) {
-    const eFileRead read = ReadFileText(name, maxBytes, text);
+    const eFileRead read = Sys_ReadFile(name, maxBytes, text);
     if (read == eFileRead::TooLarge) {
         log("Failed to load " + name + ": larger than " + std::to_string(maxBytes) + " bytes.");
     }

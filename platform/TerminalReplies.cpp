@@ -1,5 +1,6 @@
 #include "platform/TerminalReplies.h"
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,24 +34,15 @@ bool ReadNumbers(const std::string& text, std::vector<int>& numbers) {
             return false;
         }
     }
-    if (digits == 0) {
-        return false;
-    }
     numbers.push_back(value);
-    return true;
+    return digits > 0;
 }
 
+// The value of a hex digit in either case, -1 for anything else.
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    static const std::string kDigits = "0123456789abcdefABCDEF";
+    const std::size_t at = kDigits.find(c);
+    return at == std::string::npos ? -1 : static_cast<int>(at < 16 ? at : at - 6);
 }
 
 // One component of rgb:R/G/B, 1 to 4 hex digits, scaled to 0..255.
@@ -94,9 +86,7 @@ void cTerminalReplies::Finish() {
 }
 
 std::string cTerminalReplies::TakeTyped() {
-    std::string typed;
-    typed.swap(m_typed);
-    return typed;
+    return std::exchange(m_typed, std::string());
 }
 
 void cTerminalReplies::Start(unsigned char introducer) {
@@ -163,20 +153,15 @@ void cTerminalReplies::Take(unsigned char c) {
             Take(c);
             return;
         case eState::Control:
-            if (c >= 0x20 && c <= 0x3F) {
-                Hold(c);
-            } else if (c >= 0x40 && c <= 0x7E) {
-                Hold(c);
-                Complete();
-            } else {
-                BreakOff(c);
-            }
-            return;
         case eState::Single:
-            if (c >= 0x20 && c <= 0x7E) {
-                Complete();
-            } else {
+            if (c < 0x20 || c > 0x7E) {
                 BreakOff(c);
+                return;
+            }
+            Hold(c);
+            // CSI's parameter and intermediate bytes go on to a final byte; SS3 has one byte.
+            if (c >= 0x40 || m_state == eState::Single) {
+                Complete();
             }
             return;
         case eState::String:
@@ -229,10 +214,8 @@ void cTerminalReplies::Complete() {
 bool cTerminalReplies::ParseControl(char final) {
     std::vector<int> numbers;
     if (final == 'c') {
-        if (m_body.empty() || m_body[0] != '?') {
-            return false;
-        }
-        if (m_body.size() > 1 && !ReadNumbers(m_body.substr(1), numbers)) {
+        if (m_body.empty() || m_body[0] != '?' ||
+            (m_body.size() > 1 && !ReadNumbers(m_body.substr(1), numbers))) {
             return false;
         }
         ++deviceAttributes;

@@ -12,10 +12,9 @@
 //   OSC   ESC ]  or 0x9D   any bytes but C0 controls, ended by BEL, ESC \ or 0x9C
 //   DCS   ESC P  or 0x90   as OSC
 //   SS3   ESC O  or 0x8F   one more byte (0x20 to 0x7E)
-// The 8-bit introducers count both as raw bytes and in their UTF-8 form (0xC2 0x9B and so on),
-// but a raw byte that continues a UTF-8 letter (the 0x9B of U+011B) is the letter's.
-// Four answers are recorded; every other sequence, and any answer that cannot be read, is
-// dropped, never typed:
+// The 8-bit introducers count both as raw bytes and in their UTF-8 form (0xC2 0x9B and so on), but
+// a raw byte that continues a UTF-8 letter (the 0x9B of U+011B) is the letter's. Four answers are
+// recorded; every other sequence, and any answer that cannot be read, is dropped, never typed:
 //   ESC ] 11 ; rgb:R/G/B ST     the background colour, 1 to 4 hex digits a component
 //   ESC [ 3 ; x ; y t           the window's position in pixels
 //   ESC [ 4 ; height ; width t  the text area's size in pixels
@@ -32,7 +31,6 @@
 // is typed input too; an unfinished sequence then is dropped.
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
 struct cRgb {

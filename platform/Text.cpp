@@ -7,13 +7,8 @@
 
 bool ParseDecimalInteger(const std::string& text, std::int32_t& value) {
     const std::size_t digits = (!text.empty() && (text[0] == '+' || text[0] == '-')) ? 1 : 0;
-    if (digits == text.size()) {
+    if (digits == text.size() || text.find_first_not_of("0123456789", digits) != text.npos) {
         return false;
-    }
-    for (std::size_t i = digits; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') {
-            return false;
-        }
     }
     errno = 0;
     const long long parsed = std::strtoll(text.c_str(), nullptr, 10);
@@ -26,10 +21,7 @@ bool ParseDecimalInteger(const std::string& text, std::int32_t& value) {
 }
 
 std::string LogExcerpt(const std::string& text) {
-    if (text.size() <= kLogExcerptBytes) {
-        return text;
-    }
-    return text.substr(0, kLogExcerptBytes) + "...";
+    return text.size() <= kLogExcerptBytes ? text : text.substr(0, kLogExcerptBytes) + "...";
 }
 
 std::size_t Utf8CharacterLength(const std::string& text, std::size_t at) {

@@ -16,37 +16,25 @@ std::string FileSystemName(std::string name) {
 }  // namespace
 
 bool LoadTextArt(std::string name, cTextArt& art) {
-    art.data.reset();
-    art.length = 0;
-    std::unique_ptr<char[]> data;
-    std::size_t length = 0;
-    const eFileRead result = Sys_ReadFile(
-        FileSystemName(name), kMaxTextArtBytes,
-        [&data](std::size_t size) {
-            data = std::make_unique<char[]>(size);
-            return data.get();
-        },
-        length);
-    if (result != eFileRead::Read) {
+    art.bytes.emplace();
+    if (Sys_ReadFile(FileSystemName(name), kMaxTextArtBytes, *art.bytes) != eFileRead::Read) {
+        art.bytes.reset();
         std::cout << "File " << name << " is not valid." << std::endl;
         return false;
     }
-    art.data = std::move(data);
-    art.length = static_cast<std::int32_t>(length);
     return true;
 }
 
 void LoadPlotText(std::string name, cPlotText& page) {
-    ReadFileText(FileSystemName(name), kMaxPlotTextBytes, page.text);
-    page.length = static_cast<std::int32_t>(page.text.size());
+    Sys_ReadFile(FileSystemName(name), kMaxPlotTextBytes, page.text);
 }
 
 void ShowTextArt(const cTextArt& art) {
-    if (art.data) {
-        std::cout.write(art.data.get(), art.length);
+    if (art.bytes) {
+        std::cout.write(art.bytes->data(), art.bytes->size());
     }
 }
 
 void ShowPlotText(const cPlotText& page) {
-    std::cout.write(page.text.data(), page.length);
+    std::cout.write(page.text.data(), page.text.size());
 }

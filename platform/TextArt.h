@@ -10,25 +10,24 @@
 // kMaxPlotTextBytes, is taken as damaged and read as empty.
 
 #include <cstdint>
-#include <memory>
+#include <optional>
 #include <string>
 
 constexpr std::int64_t kMaxTextArtBytes = 16 * 1024 * 1024;
 constexpr std::int64_t kMaxPlotTextBytes = 1024 * 1024;
 
-// A monster's or the gnome's picture. Owned by whoever holds it.
+// A monster's or the gnome's picture: the file's bytes, none when it could not be read.
 struct cTextArt {
-    std::unique_ptr<char[]> data;
-    std::int32_t length = 0;
+    std::optional<std::string> bytes;
 };
 
 // A story page.
 struct cPlotText {
     std::string text;
-    std::int32_t length = 0;
 };
 
-// True when the file was read; otherwise prints "File <name> is not valid." and leaves art empty.
+// True when the file was read; otherwise prints "File <name> is not valid." and leaves art without
+// bytes.
 bool LoadTextArt(std::string name, cTextArt& art);
 // An unreadable page is an empty page.
 void LoadPlotText(std::string name, cPlotText& page);

@@ -6,6 +6,7 @@
 // caption, the window moves and the restores are kept in a shared record for the caller to
 // inspect after the console is gone. The window starts at (100, 50)-(740, 450).
 
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,7 +26,7 @@ class cRecordingConsole : public cConsole {
         : m_record(std::move(record)), m_usable(usable) {}
     bool IsUsable() override { return m_usable; }
     void SetTitle(const std::string& title) override { m_record->title = title; }
-    void SetTextAttribute(tAttribute attribute) override;
+    void SetTextAttribute(tAttribute attribute) override { std::cout << '{' << attribute << '}'; }
     bool GetWindowRect(cWindowRect& rect) override {
         rect = m_rect;
         return true;

@@ -1,13 +1,5 @@
 #include "platform/null/ScriptedInput.h"
 
-void cScriptedInput::Add(const std::string& text) {
-    m_chunks.push_back({text, nullptr});
-}
-
-void cScriptedInput::AddAction(std::function<void()> action) {
-    m_chunks.push_back({std::string(), std::move(action)});
-}
-
 cScriptedInput::int_type cScriptedInput::underflow() {
     for (;;) {
         if (m_next == m_chunks.size()) {

@@ -17,8 +17,10 @@
 
 class cScriptedInput : public std::streambuf {
   public:
-    void Add(const std::string& text);
-    void AddAction(std::function<void()> action);
+    void Add(const std::string& text) { m_chunks.push_back({text, nullptr}); }
+    void AddAction(std::function<void()> action) {
+        m_chunks.push_back({std::string(), std::move(action)});
+    }
     static constexpr std::size_t kDefaultMaxAnswers = 20000;
     void SetFeeder(std::function<std::string()> feeder,
                    std::size_t maxAnswers = kDefaultMaxAnswers) {

@@ -25,10 +25,7 @@ bool MayReplace(const struct stat& existing, const std::string& path) {
 // The folder that holds path's name: what must reach the disk for a rename there to last.
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 bool WriteAll(int fd, const std::string& contents) {
@@ -56,10 +53,8 @@ std::int64_t Sys_RegularFileSize(const std::string& path) {
     return static_cast<std::int64_t>(info.st_size);
 }
 
-eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
-                       const std::function<char*(std::size_t size)>& allocate,
-                       std::size_t& length) {
-    length = 0;
+eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes, std::string& bytes) {
+    bytes.clear();
     // Non-blocking, so that a FIFO is refused instead of waiting for a writer.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
@@ -67,44 +62,39 @@ eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
     }
     struct stat info {};
     eFileRead result = eFileRead::Read;
+    std::size_t length = 0;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         result = eFileRead::Unavailable;
     } else if (info.st_size > maxBytes) {
         result = eFileRead::TooLarge;
     } else {
-        const auto size = static_cast<std::size_t>(info.st_size);
-        char* buffer = allocate(size);
-        while (length < size) {
-            const ssize_t n = read(fd, buffer + length, size - length);
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+        while (length < bytes.size()) {
+            const ssize_t n = read(fd, &bytes[length], bytes.size() - length);
             if (n > 0) {
                 length += static_cast<std::size_t>(n);
             } else if (n == 0) {
                 break;  // the file shrank while it was read: keep what was there
             } else if (errno != EINTR) {
                 result = eFileRead::Unavailable;
-                length = 0;
                 break;
             }
         }
     }
     close(fd);
+    bytes.resize(result == eFileRead::Read ? length : 0);
     return result;
 }
 
 void Sys_OpenLogFile(std::ofstream& stream, const std::string& path) {
     struct stat info {};
-    if (lstat(path.c_str(), &info) == 0) {
-        const bool linked = S_ISLNK(info.st_mode) || (S_ISREG(info.st_mode) && info.st_nlink > 1);
-        if (!linked && !S_ISREG(info.st_mode)) {
-            stream.setstate(std::ios::failbit);
-            return;
-        }
-        // Truncating through a link would empty a file that is not ours: take the name over.
-        if (linked && unlink(path.c_str()) != 0) {
-            stream.setstate(std::ios::failbit);
-            return;
-        }
-    } else if (errno != ENOENT) {
+    bool usable = lstat(path.c_str(), &info) == 0 ? S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)
+                                                  : errno == ENOENT;
+    // Truncating through a link would empty a file that is not ours: take the name over.
+    if (usable && (S_ISLNK(info.st_mode) || info.st_nlink > 1)) {
+        usable = unlink(path.c_str()) == 0;
+    }
+    if (!usable) {
         stream.setstate(std::ios::failbit);
         return;
     }
@@ -140,23 +130,12 @@ eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& content
         }
     }
     ok = ok && WriteAll(fd, contents) && fsync(fd) == 0;
-    if (close(fd) != 0) {
-        ok = false;
-    }
-    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
-        ok = false;
-    }
+    ok = close(fd) == 0 && ok;
+    ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) {
         std::remove(temporary.c_str());
         return eFileReplace::NotWritten;
     }
     // Without this a power cut can undo the rename, and the save with it.
-    switch (Sys_SyncFolder(FolderOf(path))) {
-        case eFolderSync::Synced:
-            return eFileReplace::Replaced;
-        case eFolderSync::NotDurable:
-            return eFileReplace::NotDurable;
-        default:
-            return eFileReplace::NotWritten;
-    }
+    return Sys_SyncFolder(FolderOf(path));
 }

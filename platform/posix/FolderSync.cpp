@@ -5,13 +5,13 @@
 
 #include <cerrno>
 
-eFolderSync Sys_SyncFolder(const std::string& folder) {
+eFileReplace Sys_SyncFolder(const std::string& folder) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        return eFolderSync::NotDurable;
+        return eFileReplace::NotDurable;
     }
     // EINVAL: this file system cannot sync a folder; what it keeps is out of our hands.
     const bool synced = fsync(fd) == 0 || errno == EINVAL;
     close(fd);
-    return synced ? eFolderSync::Synced : eFolderSync::NotDurable;
+    return synced ? eFileReplace::Replaced : eFileReplace::NotDurable;
 }

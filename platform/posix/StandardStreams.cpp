@@ -22,8 +22,7 @@ void OnQuitSignal(int) {
     if (g_wakePipe[1] >= 0) {
         const char byte = 1;
         // Wakes a blocked read; nothing to do if the pipe is full, one byte is enough.
-        ssize_t ignored = write(g_wakePipe[1], &byte, 1);
-        (void)ignored;
+        [[maybe_unused]] const ssize_t ignored = write(g_wakePipe[1], &byte, 1);
     }
 }
 
@@ -52,13 +51,11 @@ class cDescriptorInput : public cInputBuffer {
         const ssize_t n = read(0, bytes, sizeof bytes);
         if (n > 0) {
             if (bytes[n - 1] == '\n' && isatty(0) == 1) {
-                // A terminal echoed the line end the player typed.
                 Sys_NoteLineEndEchoed();
             }
             if (g_terminalReplies == nullptr) {
                 input.append(bytes, static_cast<std::size_t>(n));
             } else {
-                // Only what the player typed.
                 g_terminalReplies->Feed(bytes, static_cast<std::size_t>(n));
                 input += g_terminalReplies->TakeTyped();
             }
@@ -75,7 +72,6 @@ class cDescriptorInput : public cInputBuffer {
     }
 };
 
-// Writes file descriptor 1.
 class cDescriptorOutput : public cOutputBuffer {
   protected:
     long WriteSome(const char* bytes, std::size_t count) override {

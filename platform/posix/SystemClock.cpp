@@ -1,10 +1,13 @@
-// The POSIX clock: the monotonic clock for ticks, the calendar clock for the seed.
-
 #include <ctime>
 
 #include "platform/Clock.h"
 
 namespace {
+
+timespec FromMilliseconds(std::uint64_t milliseconds) {
+    return {static_cast<time_t>(milliseconds / 1000),
+            static_cast<long>(milliseconds % 1000) * 1000000L};
+}
 
 class cSystemClock : public cClock {
   public:
@@ -15,9 +18,7 @@ class cSystemClock : public cClock {
     }
 
     void Sleep(std::uint32_t milliseconds) override {
-        timespec wait{};
-        wait.tv_sec = milliseconds / 1000;
-        wait.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+        const timespec wait = FromMilliseconds(milliseconds);
         // A signal cuts the sleep short on purpose (the quit signals have handlers that do not
         // restart calls); callers check for a quit request and sleep again if there was none.
         nanosleep(&wait, nullptr);
@@ -30,10 +31,7 @@ class cSystemClock : public cClock {
         if (left <= 0) {
             return;
         }
-        const std::uint64_t target = now + static_cast<std::uint64_t>(left);
-        timespec deadline{};
-        deadline.tv_sec = static_cast<time_t>(target / 1000);
-        deadline.tv_nsec = static_cast<long>(target % 1000) * 1000000L;
+        const timespec deadline = FromMilliseconds(now + static_cast<std::uint64_t>(left));
         // As with Sleep, a signal ends it early.
         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
     }

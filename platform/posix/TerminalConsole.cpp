@@ -22,19 +22,10 @@
 
 namespace {
 
-bool OutputIsUsable() {
-    return fcntl(1, F_GETFL) != -1;
-}
-
 // Plain text: a pipe, a file, a dumb terminal, a screen reader.
 class cPlainConsole : public cConsole {
   public:
-    bool IsUsable() override { return OutputIsUsable(); }
-    void SetTitle(const std::string&) override {}
-    void SetTextAttribute(tAttribute) override {}
-    bool GetWindowRect(cWindowRect&) override { return false; }
-    void MoveWindow(const cWindowRect&) override {}
-    void SetWindowSize(int, int) override {}
+    bool IsUsable() override { return fcntl(1, F_GETFL) != -1; }
     // A dumb terminal still acts on control bytes; a pipe or a file does not.
     bool ActsOnControlBytes() override { return isatty(1) == 1; }
     void Restore() override {
@@ -46,7 +37,8 @@ class cPlainConsole : public cConsole {
     }
 };
 
-class cAnsiConsole : public cConsole {
+// The plain console's output, with the colours, the window and the caption of a terminal.
+class cAnsiConsole : public cPlainConsole {
   public:
     cAnsiConsole() : m_window(m_questions) {
         m_window.MeasureTextArea();
@@ -56,7 +48,6 @@ class cAnsiConsole : public cConsole {
         m_window.Learn(replies);
     }
 
-    bool IsUsable() override { return OutputIsUsable(); }
     bool ActsOnControlBytes() override { return true; }
     void SetTitle(const std::string& title) override { m_title.Set(title); }
     void SetTextAttribute(tAttribute attribute) override { m_colours.Set(attribute); }
@@ -82,14 +73,11 @@ class cAnsiConsole : public cConsole {
     cTerminalWindow m_window;
 };
 
-bool IsDumb(const char* term) {
-    return term == nullptr || std::string(term).empty() || std::string(term) == "dumb";
-}
-
 }  // namespace
 
 std::unique_ptr<cConsole> Sys_CreateTerminalConsole() {
-    if (isatty(1) == 1 && !IsDumb(std::getenv("TERM"))) {
+    const char* term = std::getenv("TERM");
+    if (isatty(1) == 1 && term != nullptr && *term != '\0' && std::string(term) != "dumb") {
         return std::make_unique<cAnsiConsole>();
     }
     return std::make_unique<cPlainConsole>();

@@ -15,10 +15,6 @@ constexpr int kMinimumCell = 4;
 constexpr int kMaximumCell = 200;
 constexpr int kMaximumWindow = 16384;
 
-bool SameCorner(const cWindowRect& a, const cWindowRect& b) {
-    return a.left == b.left && a.top == b.top;
-}
-
 // The pixels of one character cell, or 0 when the numbers cannot be a cell's.
 int CellSize(int pixels, int characters) {
     if (characters <= 0 || !IsCoordinate(pixels)) {
@@ -54,8 +50,6 @@ void cTerminalWindow::Learn(const cTerminalReplies* replies) {
     }
     m_width = m_cellWidth * m_columns;
     m_height = m_cellHeight * m_rows;
-    m_startWidth = m_width;
-    m_startHeight = m_height;
 }
 
 bool cTerminalWindow::GetWindowRect(cWindowRect& rect) {
@@ -64,14 +58,8 @@ bool cTerminalWindow::GetWindowRect(cWindowRect& rect) {
     }
     if (m_startAnswerUnused) {
         m_startAnswerUnused = false;
-    } else {
-        int x = 0;
-        int y = 0;
-        if (!m_questions.AskPositionAfterMove(x, y)) {
-            return false;
-        }
-        m_window.left = x;
-        m_window.top = y;
+    } else if (!m_questions.AskPositionAfterMove(m_window.left, m_window.top)) {
+        return false;
     }
     rect = m_window;
     rect.right = rect.left + m_width;
@@ -112,14 +100,14 @@ void cTerminalWindow::Restore() {
     if (m_resized && m_columns > 0 && m_rows > 0) {
         std::cout << "\x1b[8;" << m_rows << ';' << m_columns << 't';
         m_resized = false;
-        m_width = m_startWidth;
-        m_height = m_startHeight;
+        m_width = m_cellWidth * m_columns;
+        m_height = m_cellHeight * m_rows;
     }
     MoveCorner(m_start);
 }
 
 void cTerminalWindow::MoveCorner(const cWindowRect& rect) {
-    if (!m_positionReported || SameCorner(rect, m_window)) {
+    if (!m_positionReported || (rect.left == m_window.left && rect.top == m_window.top)) {
         return;
     }
     m_questions.Move(rect.left, rect.top);

@@ -46,8 +46,6 @@ class cTerminalWindow {
     int m_cellHeight = 0;
     int m_width = 0;
     int m_height = 0;
-    int m_startWidth = 0;
-    int m_startHeight = 0;
     bool m_resized = false;
     bool m_positionReported = false;
     bool m_startAnswerUnused = false;

@@ -8,6 +8,12 @@
 
 namespace {
 
+// SDL_mixer's handles here are numbers that stand for the browser's audio objects.
+template <typename tHandle>
+tHandle* Deferred(const std::string& path) {
+    return reinterpret_cast<tHandle*>(static_cast<std::uintptr_t>(vr_audio_deferred(path.c_str())));
+}
+
 class cPageAudio : public cAudioBackend {
   public:
     // The mixer's own open would make the AudioContext now; the module makes it at the first
@@ -24,16 +30,8 @@ class cPageAudio : public cAudioBackend {
     // The game is over: its music stops with it, as when a native game closes its device.
     void CloseDevice() override { Mix_HaltMusic(); }
 
-    // SDL_mixer's handles here are numbers that stand for the browser's audio objects.
-    Mix_Chunk* LoadEffect(const std::string& path) override {
-        return reinterpret_cast<Mix_Chunk*>(
-            static_cast<std::uintptr_t>(vr_audio_deferred(path.c_str())));
-    }
-
-    Mix_Music* LoadMusic(const std::string& path) override {
-        return reinterpret_cast<Mix_Music*>(
-            static_cast<std::uintptr_t>(vr_audio_deferred(path.c_str())));
-    }
+    Mix_Chunk* LoadEffect(const std::string& path) override { return Deferred<Mix_Chunk>(path); }
+    Mix_Music* LoadMusic(const std::string& path) override { return Deferred<Mix_Music>(path); }
 
     void PlayMusic(Mix_Music* music, int loops) override {
         // The browser's SDL_mixer would fail on a null handle instead of refusing it.

@@ -6,8 +6,6 @@
 
 #include "platform/Process.h"
 
-#include <memory>
-
 #include "platform/AudioManager.h"
 #include "platform/StandardStreams.h"
 #include "platform/web/PageAudio.h"
@@ -18,10 +16,6 @@ bool Sys_StartProcess() {
     return true;
 }
 
-// The browser's sound code reports nothing on standard error worth hiding: no descriptor is
-// saved.
+// The browser's sound code reports nothing on standard error worth hiding: no descriptor is saved.
 cQuietStandardError::cQuietStandardError() = default;
-
-cQuietStandardError::~cQuietStandardError() {
-    (void)m_saved;
-}
+cQuietStandardError::~cQuietStandardError() = default;

@@ -1,7 +1,6 @@
 // The browser's clock: performance.now() for ticks, Date.now() for the seed, and sleeps on the
-// browser's timers, in slices of at most 100 ms so that a quit (the tab closing) cuts a pause
-// short. Nothing else reads the time, so a page that replaces those functions (the browser
-// checks do) controls the game's clock entirely.
+// browser's timers (library_vaultreach.js says why only those), in slices of at most 100 ms so
+// that a quit (the tab closing) cuts a pause short.
 
 #include <emscripten.h>
 

@@ -1,6 +1,3 @@
-// The console calls of the real process: standard output's screen buffer and the console's
-// window, straight through to Windows.
-
 #include "platform/win32/ConsoleCalls.h"
 
 namespace {

@@ -11,9 +11,6 @@
 // filled in by the call). SetWindowInfo takes an absolute rectangle whose right and bottom
 // are inclusive, as GetInfo reports them; SetInfo's are not to be relied on for the window,
 // since Windows' own console reads them one short and Wine's does not.
-//
-// Sys_CreateWin32Console makes the game's console over such calls: the colours, the caption,
-// the window and the screen buffer, all given back as they were found by Restore.
 
 #include <windows.h>
 
@@ -42,8 +39,9 @@ class cConsoleCalls {
 // The calls on this process's real standard output and console window.
 std::unique_ptr<cConsoleCalls> Sys_CreateSystemConsoleCalls();
 
-// The console over `calls`: when standard output is a console screen buffer, its colours,
-// caption, window and buffer; plain text anywhere else (a pipe, a file).
+// The game's console over `calls`: when standard output is a console screen buffer, its colours,
+// caption, window and buffer, all given back as they were found by Restore; plain text anywhere
+// else (a pipe, a file).
 std::unique_ptr<cConsole> Sys_CreateWin32Console(std::unique_ptr<cConsoleCalls> calls);
 
 #endif

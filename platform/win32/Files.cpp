@@ -1,11 +1,9 @@
 // The file system on Windows. A path counts as a file only when it opens as a disk file:
-// directories, device names such as CON or NUL, and named pipes are refused, and a file is
-// opened for reading with every sharing mode, so nothing the game reads can make it wait. A
-// name where the game writes that is a symbolic link, or a file with other hard links, is
-// replaced by a new file, as on other systems. The save goes to a temporary file that is
-// flushed to disk and then moved over the old save with MoveFileExA, since rename cannot
-// replace an existing file here; a save marked read-only is left alone. Text files get Windows
-// line ends: the logs through the C library's text mode, the save here.
+// directories, device names such as CON or NUL, and named pipes are refused, and a file is opened
+// for reading with every sharing mode, so nothing the game reads can make it wait. The save goes to
+// a temporary file that is flushed to disk and then moved over the old save with MoveFileExA, since
+// rename cannot replace an existing file here; a save marked read-only is left alone. Text files
+// get Windows line ends: the logs through the C library's text mode, the save here.
 
 #include "platform/Files.h"
 
@@ -14,6 +12,10 @@
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::uint64_t SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
 
 // An open handle on an existing file (or link), for looking only.
 class cFileQuery {
@@ -53,10 +55,7 @@ class cFileQuery {
                                            FILE_ATTRIBUTE_DEVICE)) == 0;
     }
 
-    std::int64_t Size() const {
-        return static_cast<std::int64_t>((static_cast<std::uint64_t>(m_info.nFileSizeHigh) << 32) |
-                                         m_info.nFileSizeLow);
-    }
+    std::int64_t Size() const { return static_cast<std::int64_t>(SizeOf(m_info)); }
 
   private:
     HANDLE m_handle;
@@ -98,16 +97,11 @@ std::int64_t Sys_RegularFileSize(const std::string& path) {
         return -1;
     }
     const cFileQuery file(path);
-    if (!file.IsRegular()) {
-        return -1;
-    }
-    return file.Size();
+    return file.IsRegular() ? file.Size() : -1;
 }
 
-eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
-                       const std::function<char*(std::size_t size)>& allocate,
-                       std::size_t& length) {
-    length = 0;
+eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes, std::string& bytes) {
+    bytes.clear();
     if (path.empty()) {
         return eFileRead::Unavailable;
     }
@@ -117,51 +111,42 @@ eFileRead Sys_ReadFile(const std::string& path, std::int64_t maxBytes,
         return eFileRead::Unavailable;
     }
     eFileRead result = eFileRead::Read;
+    std::size_t length = 0;
     BY_HANDLE_FILE_INFORMATION info{};
     if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
         result = eFileRead::Unavailable;
+    } else if (SizeOf(info) > static_cast<std::uint64_t>(maxBytes)) {
+        result = eFileRead::TooLarge;
     } else {
-        const std::uint64_t size =
-            (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-        if (size > static_cast<std::uint64_t>(maxBytes)) {
-            result = eFileRead::TooLarge;
-        } else {
-            char* buffer = allocate(static_cast<std::size_t>(size));
-            while (length < size) {
-                const std::size_t left = static_cast<std::size_t>(size) - length;
-                const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
-                DWORD n = 0;
-                if (!ReadFile(file, buffer + length, chunk, &n, nullptr)) {
-                    result = eFileRead::Unavailable;
-                    length = 0;
-                    break;
-                }
-                if (n == 0) {
-                    break;  // the file shrank while it was read: keep what was there
-                }
-                length += n;
+        bytes.resize(static_cast<std::size_t>(SizeOf(info)));
+        while (length < bytes.size()) {
+            const std::size_t left = bytes.size() - length;
+            const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+            DWORD n = 0;
+            if (!ReadFile(file, &bytes[length], chunk, &n, nullptr)) {
+                result = eFileRead::Unavailable;
+                break;
             }
+            if (n == 0) {
+                break;  // the file shrank while it was read: keep what was there
+            }
+            length += n;
         }
     }
     CloseHandle(file);
+    bytes.resize(result == eFileRead::Read ? length : 0);
     return result;
 }
 
 void Sys_OpenLogFile(std::ofstream& stream, const std::string& path) {
     const cFileQuery file(path);
-    if (file.Exists()) {
-        const bool linked = file.IsLink() || file.HasOtherLinks();
-        if (!linked && !file.IsRegular()) {
-            stream.setstate(std::ios::failbit);
-            return;
-        }
-        // Truncating through a link would empty a file that is not ours: take the name over.
-        if (linked && !DeleteFileA(path.c_str())) {
-            stream.setstate(std::ios::failbit);
-            return;
-        }
-    } else if (!file.Missing()) {
+    bool usable = file.Exists() ? file.IsRegular() || file.IsLink() : file.Missing();
+    // Truncating through a link would empty a file that is not ours: take the name over.
+    if (usable && (file.IsLink() || file.HasOtherLinks())) {
+        usable = DeleteFileA(path.c_str()) != 0;
+    }
+    if (!usable) {
         stream.setstate(std::ios::failbit);
         return;
     }
@@ -172,10 +157,8 @@ eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& content
     {
         const cFileQuery existing(path);
         // A directory cannot be replaced, and a save the player marked read-only is kept.
-        if (existing.Exists() && (!existing.IsRegular() && !existing.IsLink())) {
-            return eFileReplace::NotOpened;
-        }
-        if (existing.IsReadOnly()) {
+        if ((existing.Exists() && !existing.IsRegular() && !existing.IsLink()) ||
+            existing.IsReadOnly()) {
             return eFileReplace::NotOpened;
         }
     }
@@ -189,9 +172,7 @@ eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& content
         return eFileReplace::NotOpened;
     }
     bool ok = WriteAll(file, WithWindowsLineEnds(contents)) && FlushFileBuffers(file);
-    if (!CloseHandle(file)) {
-        ok = false;
-    }
+    ok = CloseHandle(file) && ok;
     if (ok && !MoveFileExA(temporary.c_str(), path.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         // A write-through move can fail after the move itself, while flushing it: the new save

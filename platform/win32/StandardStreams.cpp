@@ -1,12 +1,10 @@
 // Standard input and output of the real process on Windows.
 //
-// The buffers talk to the standard handles directly (ReadFile, WriteFile), so the bytes the
-// game writes arrive unchanged: a console shows "\n" as a new line by itself, and a pipe or a
-// file gets exactly what the Linux build would write, in blocks (before every read of input,
-// every pause and at exit) rather than line by line. On the way in, the "\r\n" that a console
-// or a Windows program sends at the end of a line becomes "\n", so the player's name never
-// ends in a carriage return; Ctrl-Z typed at a console ends the input, as it does for every
-// console program.
+// The buffers talk to the standard handles directly (ReadFile, WriteFile), so the bytes the game
+// writes arrive unchanged: a console shows "\n" as a new line by itself, and a pipe or a file gets
+// exactly what the Linux build would write. On the way in, the "\r\n" that a console or a Windows
+// program sends at the end of a line becomes "\n", so the player's name never ends in a carriage
+// return; Ctrl-Z typed at a console ends the input, as it does for every console program.
 //
 // Ctrl-C, Ctrl-Break and closing the console window arrive through SetConsoleCtrlHandler on a
 // thread of their own. The handler requests the quit and cancels the read that blocks the
@@ -37,13 +35,8 @@ std::atomic<bool> g_reading{false};
 HANDLE g_gameThread = nullptr;
 HANDLE g_finished = nullptr;
 
-void RequestQuit() {
-    g_quitRequested = true;
-    SetEvent(Sys_QuitEvent());
-}
-
 BOOL WINAPI OnConsoleControl(DWORD event) {
-    RequestQuit();
+    Sys_RequestQuit();
     // The game's thread may be inside ReadFile or just about to enter it: cancel until it
     // has left the read, which it checks for the quit request before reading again.
     for (int attempt = 0; attempt < kCancelAttempts && g_reading; ++attempt) {
@@ -99,7 +92,6 @@ class cHandleInput : public cInputBuffer {
         }
         const bool more = Append(chunk, n, console, input);
         if (console && chunk[n - 1] == '\n') {
-            // The console echoed the line end the player typed.
             Sys_NoteLineEndEchoed();
         }
         return more;
@@ -131,7 +123,6 @@ class cHandleInput : public cInputBuffer {
     bool m_carriageReturn = false;
 };
 
-// Writes the standard output handle.
 class cHandleOutput : public cOutputBuffer {
   protected:
     long WriteSome(const char* bytes, std::size_t count) override {
@@ -178,7 +169,8 @@ HANDLE Sys_QuitEvent() {
 }
 
 void Sys_RequestQuit() {
-    RequestQuit();
+    g_quitRequested = true;
+    SetEvent(Sys_QuitEvent());
 }
 
 void Sys_ClearQuitRequest() {

@@ -1,26 +1,20 @@
 // The console of the real process on Windows.
 //
 // When standard output is a console, the attribute values go straight to
-// SetConsoleTextAttribute; the text before a change is flushed first, since it waits in our own
-// output buffer. The caption is set with SetConsoleTitleA and the window placed with
-// GetWindowRect and MoveWindow on the console's window.
+// SetConsoleTextAttribute, once the text before the change has left our own output buffer. The
+// caption and the window are the console's own (ConsoleCalls.h).
 //
 // The first sizing also sets up the screen buffer for play:
-//  - its colour table gets readable shades where the game's attributes would show below 4.5:1
-//    (the rules are in platform/ColourMap.h): a console's stock dark red on black is 1.9:1.
-//    A console that takes the call but keeps its table (Wine 8's) shows each such attribute
-//    as the nearest readable entry of its table instead;
+//  - its colour table gets readable shades (ColourMap.h): a console's stock dark red on black is
+//    1.9:1;
 //  - the visible area becomes the top left of the buffer, as many characters as the window now
 //    holds. Not the largest window the buffer allows: that is what fits on the screen (62 rows
 //    of 16 pixels on a 1024-pixel screen), which would stretch the 800 by 480 window to the
 //    screen's height.
 // Restore gives back the colours, the caption, the colour table, the buffer's size, the
 // visible area's size (showing the cursor's row) and the window's place and size that were
-// there before, and ends an open line. The buffer and visible area are set with
-// SetConsoleScreenBufferSize and SetConsoleWindowInfo, whose rectangles mean the same
-// everywhere: SetConsoleScreenBufferInfoEx, which the colour table needs, reads its window one
-// row and column short on Windows (not under Wine), so what it does to the window is undone
-// right after it.
+// there before, and ends an open line. The visible area is always set with SetWindowInfo, also
+// right after the SetInfo that the colour table needs (ConsoleCalls.h says why).
 //
 // Anywhere else (a pipe, a file) the output is the game's plain text, as on every system.
 
@@ -28,6 +22,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "platform/ColourMap.h"
@@ -59,12 +54,6 @@ class cPlainConsole : public cConsole {
     explicit cPlainConsole(std::unique_ptr<cConsoleCalls> calls) : m_calls(std::move(calls)) {}
 
     bool IsUsable() override { return m_calls->OutputIsUsable(); }
-    void SetTitle(const std::string&) override {}
-    void SetTextAttribute(tAttribute) override {}
-    bool GetWindowRect(cWindowRect&) override { return false; }
-    void MoveWindow(const cWindowRect&) override {}
-    void SetWindowSize(int, int) override {}
-    void Restore() override {}
 
   private:
     std::unique_ptr<cConsoleCalls> m_calls;
@@ -79,9 +68,8 @@ class cWin32Console : public cConsole {
     bool ActsOnControlBytes() override { return true; }
 
     void SetTitle(const std::string& title) override {
-        if (!m_titleSaved) {
+        if (!m_foundTitle) {
             m_foundTitle = m_calls->GetTitle();
-            m_titleSaved = true;
         }
         m_calls->SetTitle(title);
     }
@@ -97,19 +85,15 @@ class cWin32Console : public cConsole {
         if (!m_calls->GetWindowRect(found)) {
             return false;
         }
-        rect.left = found.left;
-        rect.top = found.top;
-        rect.right = found.right;
-        rect.bottom = found.bottom;
-        if (!m_rectSaved) {
+        rect = {found.left, found.top, found.right, found.bottom};
+        if (!m_foundRect) {
             m_foundRect = found;
-            m_rectSaved = true;
         }
         return true;
     }
 
     void MoveWindow(const cWindowRect& rect) override {
-        if (m_rectSaved) {
+        if (m_foundRect) {
             m_windowMoved = true;
             m_calls->MoveWindow({rect.left, rect.top, rect.right, rect.bottom});
         }
@@ -136,23 +120,23 @@ class cWin32Console : public cConsole {
             m_calls->SetTextAttribute(m_found.wAttributes);
             m_attributeChanged = false;
         }
-        if (m_titleSaved) {
-            m_calls->SetTitle(m_foundTitle);
-            m_titleSaved = false;
+        if (m_foundTitle) {
+            m_calls->SetTitle(*m_foundTitle);
+            m_foundTitle.reset();
         }
         if (m_bufferChanged) {
             RestoreBuffer();
             m_bufferChanged = false;
         }
         if (m_windowMoved) {
-            m_calls->MoveWindow(m_foundRect);
+            m_calls->MoveWindow(*m_foundRect);
             m_windowMoved = false;
         }
     }
 
   private:
     tAttribute Shown(tAttribute attribute) const {
-        return m_remapped ? ReadableAttribute(attribute, m_table) : attribute;
+        return m_remappedTable ? ReadableAttribute(attribute, *m_remappedTable) : attribute;
     }
 
     // Done once, with the first sizing: the shakes that follow must not scroll what the player
@@ -182,8 +166,7 @@ class cWin32Console : public cConsole {
             if (!m_calls->GetInfo(now) ||
                 !std::equal(std::begin(wanted.ColorTable), std::end(wanted.ColorTable),
                             std::begin(now.ColorTable))) {
-                m_remapped = true;
-                m_table = found;
+                m_remappedTable = found;
             }
         }
         const SHORT width = std::min(Width(info.srWindow), info.dwMaximumWindowSize.X);
@@ -214,13 +197,9 @@ class cWin32Console : public cConsole {
         m_calls->SetBufferSize(m_found.dwSize);
         SMALL_RECT window = found;
         if (m_calls->GetInfo(now)) {
+            // How far the cursor's row is outside the area: 0 when it is inside.
             const SHORT row = now.dwCursorPosition.Y;
-            SHORT shift = 0;
-            if (row > window.Bottom) {
-                shift = static_cast<SHORT>(row - window.Bottom);
-            } else if (row < window.Top) {
-                shift = static_cast<SHORT>(row - window.Top);
-            }
+            const auto shift = static_cast<SHORT>(row - std::clamp(row, window.Top, window.Bottom));
             window.Top = static_cast<SHORT>(window.Top + shift);
             window.Bottom = static_cast<SHORT>(window.Bottom + shift);
         }
@@ -229,17 +208,14 @@ class cWin32Console : public cConsole {
 
     std::unique_ptr<cConsoleCalls> m_calls;
     const CONSOLE_SCREEN_BUFFER_INFOEX m_found;
-    std::string m_foundTitle;
-    bool m_titleSaved = false;
+    std::optional<std::string> m_foundTitle;
     bool m_attributeChanged = false;
     bool m_bufferSetUp = false;
     bool m_bufferChanged = false;
     bool m_tableChanged = false;
-    // True when the table stayed unreadable: attributes are shown as readable entries of it.
-    bool m_remapped = false;
-    tColourTable m_table{};
-    RECT m_foundRect{};
-    bool m_rectSaved = false;
+    // Set when the table stayed unreadable: attributes are shown as readable entries of it.
+    std::optional<tColourTable> m_remappedTable;
+    std::optional<RECT> m_foundRect;
     bool m_windowMoved = false;
 };
 
