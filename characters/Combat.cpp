@@ -128,15 +128,15 @@ bool ExchangeBlows(cCharacter& enemy, cCharacter& player, bool stalled) {
 }
 
 char CombatMenu() {
-    SetColour(kColourGreen);
+    SetConsoleTextAttribute(gConsoleOutput, kColourGreen);
     std::cout << "\nWhat do you want to do?" << std::endl;
-    SetColour(kColourDarkRed);
+    SetConsoleTextAttribute(gConsoleOutput, kColourDarkRed);
     std::cout << "(A)ttack\n"
               << "(R)un\n"
               << "(I)nventory\n"
               << "?:";
     const char answer = ReadAnswer(eAnswerCase::Lower, eRestOfLine::Discarded).value_or('\0');
-    SetColour(kColourNormal);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
     return answer;
 }
 
@@ -151,7 +151,7 @@ void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cCombatItem
     for (;;) {
         ShowTextArt(enemy->art);
         Pause(3000);
-        SetColour(kColourRed);
+        SetConsoleTextAttribute(gConsoleOutput, kColourRed);
         std::cout << std::endl
                   << ShownText(player.name) << ": " << player.health << "\t" << enemy->name << ": "
                   << enemy->health << std::endl;
@@ -176,11 +176,11 @@ void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cCombatItem
             if (pursuit >= getaway) {
                 killed = ExchangeBlows(*enemy, player, true);
             } else {
-                SetColour(kColourGreen);
+                SetConsoleTextAttribute(gConsoleOutput, kColourGreen);
                 std::cout << std::endl
                           << ShownText(player.name) << " ran from the " << enemy->name << "!"
                           << std::endl;
-                SetColour(kColourNormal);
+                SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
                 SpeedUpText();
                 break;
             }

@@ -63,10 +63,10 @@ void cGnomeOfAntithesis::TakeTurn() {
 }
 
 void cGnomeOfAntithesis::Display() {
-    if (art.bytes) {
-        SetColour(kColourBlue);
+    if (art.data) {
+        SetConsoleTextAttribute(gConsoleOutput, kColourBlue);
         ShowTextArt(art);
-        SetColour(kColourNormal);
+        SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
     }
 }
 
@@ -124,9 +124,9 @@ void cGnomeOfAntithesis::Confess() {
 
 void cGnomeOfAntithesis::Speak() {
     const std::uint32_t choice = gRandom() % 20;
-    SetColour(kColourNormal);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
     std::cout << std::endl << "The Gnome Speaks:\n" << std::endl;
-    SetColour(kColourRed);
+    SetConsoleTextAttribute(gConsoleOutput, kColourRed);
     Pause(3000);
     switch (choice) {
         case 0:
@@ -207,5 +207,5 @@ void cGnomeOfAntithesis::Speak() {
     }
     std::cout << std::endl;
     Pause(2000);
-    SetColour(kColourNormal);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
 }

@@ -29,10 +29,10 @@ void cInventory::Receive(std::unique_ptr<cItem> item) {
         stack->item = std::move(item);
         items.push_back(std::move(stack));
     }
-    SetColour(kColourMagenta);
+    SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
     std::cout << std::endl << "***Received " << name << "!***" << std::endl;
     Pause(1000);
-    SetColour(kColourNormal);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
 }
 
 void cInventory::AddCompanion(std::unique_ptr<cItem> item) {
@@ -40,12 +40,12 @@ void cInventory::AddCompanion(std::unique_ptr<cItem> item) {
     auto stack = std::make_unique<cItemStack>();
     stack->item = std::move(item);
     companions.push_back(std::move(stack));
-    SetColour(kColourMagenta);
+    SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
     std::cout << std::endl
               << "\n***"
               << "Recieved " << name << "!***\n"
               << std::endl;
-    SetColour(kColourNormal);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
 }
 
 void cInventory::UseItem(std::size_t index) {
@@ -64,10 +64,10 @@ void cInventory::UseItem(std::size_t index) {
 }
 
 void cInventory::UseMenu() {
-    SetColour(kColourMagenta);
+    SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
     if (items.empty()) {
         std::cout << "There are no items in your inventory." << std::endl;
-        SetColour(kColourNormal);
+        SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
         return;
     }
     std::cout << "\nPlease select an Item to use: " << std::endl;
@@ -83,7 +83,7 @@ void cInventory::UseMenu() {
             (*answer >= '0' && *answer <= '9') ? static_cast<std::size_t>(*answer - '0') : 0;
         UseItem(index);
     }
-    SetColour(kColourNormal);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
 }
 
 void cInventory::OfferLoot(cCharacter& enemy, cCharacter& player) {
@@ -91,7 +91,7 @@ void cInventory::OfferLoot(cCharacter& enemy, cCharacter& player) {
 }
 
 void cInventory::InventoryMenu() {
-    SetColour(kColourMagenta);
+    SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
     std::cout << "\nWhat do you want to do?\n"
               << "(D)rop\n"
               << "(U)se\n"
@@ -105,7 +105,7 @@ void cInventory::InventoryMenu() {
     if (answer == 'd') {
         DropMenu();
     }
-    SetColour(kColourNormal);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
 }
 
 void cInventory::DropMenu() {
@@ -140,7 +140,7 @@ void cInventory::DropMenu() {
 }
 
 void cInventory::ShowInventory() {
-    SetColour(kColourMagenta);
+    SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
     for (const auto& stack : items) {
         std::cout << stack->item->name << " Qty: " << stack->count << std::endl;
     }
@@ -148,5 +148,5 @@ void cInventory::ShowInventory() {
     for (const auto& stack : companions) {
         std::cout << stack->item->name << std::endl;
     }
-    SetColour(kColourNormal);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
 }

@@ -32,12 +32,12 @@ void DropLoot(cCharacter& enemy, cCharacter& player, cInventory& inventory) {
         return;
     }
 
-    SetColour(kColourMagenta);
+    SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
     std::cout << opening << enemy.name << " dropped some " << food->name << "." << std::endl;
     std::cout << "Do you take the " << food->name << "(y/n)?" << std::endl << "?:";
     if (ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept) == 'y') {
         inventory.Receive(std::move(food));
         return;
     }
-    SetColour(kColourNormal);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
 }

@@ -8,6 +8,7 @@
 #include "platform/Text.h"
 
 cConsole* gConsoleOutput = nullptr;
+cConsole* gConsoleWindow = nullptr;
 
 namespace {
 
@@ -62,6 +63,7 @@ std::string ShownText(const std::string& text) {
 
 void Sys_InstallConsole(std::unique_ptr<cConsole> console) {
     gConsoleOutput = nullptr;
+    gConsoleWindow = nullptr;
     Installed() = std::move(console);
 }
 
@@ -81,6 +83,7 @@ cConsole* InitConsole(const std::string& title) {
     }
     console->SetTitle(title);
     gConsoleOutput = console;
+    gConsoleWindow = console;
 
     cWindowRect rect;
     if (console->GetWindowRect(rect)) {
@@ -93,27 +96,31 @@ cConsole* InitConsole(const std::string& title) {
     return gConsoleOutput;
 }
 
-void SetColour(tAttribute attribute) {
-    if (gConsoleOutput != nullptr) {
-        gConsoleOutput->SetTextAttribute(attribute);
+void SetConsoleTextAttribute(cConsole* console, tAttribute attribute) {
+    if (console != nullptr) {
+        console->SetTextAttribute(attribute);
     }
 }
 
+void SetColour(tAttribute attribute) {
+    SetConsoleTextAttribute(gConsoleOutput, attribute);
+}
+
 void ShakeScreen() {
-    if (gConsoleOutput == nullptr) {
+    if (gConsoleWindow == nullptr) {
         return;
     }
     Sys_FlushOutput();
     // The window is read once, where it is now (the player may have moved it since the last
     // shake); the four steps go out from there and back, 40 ms apart.
     cWindowRect home;
-    const bool placed = gConsoleOutput->GetWindowRect(home);
+    const bool placed = gConsoleWindow->GetWindowRect(home);
     bool away = false;
     for (int step = 0; step < kShakeSteps && !Sys_QuitRequested(); ++step) {
         if (placed) {
             away = step % 2 == 0;
             const int offset = away ? kShakeOffset : 0;
-            gConsoleOutput->MoveWindow(
+            gConsoleWindow->MoveWindow(
                 {home.left + offset, home.top + offset, home.right + offset, home.bottom + offset});
         }
         Sys_Sleep(kShakeStepMs);
@@ -121,8 +128,8 @@ void ShakeScreen() {
     // Home again, even after a cut-short shake or a window manager that put the window
     // elsewhere than asked.
     cWindowRect now;
-    if (placed && (away || (gConsoleOutput->GetWindowRect(now) &&
+    if (placed && (away || (gConsoleWindow->GetWindowRect(now) &&
                             (now.left != home.left || now.top != home.top)))) {
-        gConsoleOutput->MoveWindow(home);
+        gConsoleWindow->MoveWindow(home);
     }
 }

@@ -68,15 +68,17 @@ class cConsole {
     virtual bool ActsOnControlBytes() { return false; }
 };
 
-// The console handle that every colour change, window move and shake goes through; null until
-// InitConsole succeeds.
+// The console handle that every colour change goes through; null until InitConsole succeeds.
 extern cConsole* gConsoleOutput;
+// The handle used to place and shake the window (the same console on this platform).
+extern cConsole* gConsoleWindow;
 
 // Sets the caption, sizes the window to 800 by 480 pixels at its current corner and returns
 // the output handle, or null when there is no usable standard output.
 cConsole* InitConsole(const std::string& title);
 
-// The colour of what is written next, on the game's console (none before InitConsole).
+void SetConsoleTextAttribute(cConsole* console, tAttribute attribute);
+// The colour of what is written next, on the game's console.
 void SetColour(tAttribute attribute);
 
 // Text the player typed (the name), as it may be written to the console. Where the console

@@ -1,5 +1,6 @@
 #include "platform/TextArt.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include "platform/Files.h"
@@ -16,25 +17,31 @@ std::string FileSystemName(std::string name) {
 }  // namespace
 
 bool LoadTextArt(std::string name, cTextArt& art) {
-    art.bytes.emplace();
-    if (Sys_ReadFile(FileSystemName(name), kMaxTextArtBytes, *art.bytes) != eFileRead::Read) {
-        art.bytes.reset();
+    art.data.reset();
+    art.length = 0;
+    std::string bytes;
+    if (Sys_ReadFile(FileSystemName(name), kMaxTextArtBytes, bytes) != eFileRead::Read) {
         std::cout << "File " << name << " is not valid." << std::endl;
         return false;
     }
+    // An array of exactly the file's bytes (of none for an empty file), with no end marker.
+    art.data = std::make_unique<char[]>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), art.data.get());
+    art.length = static_cast<std::int32_t>(bytes.size());
     return true;
 }
 
 void LoadPlotText(std::string name, cPlotText& page) {
     Sys_ReadFile(FileSystemName(name), kMaxPlotTextBytes, page.text);
+    page.length = static_cast<std::int32_t>(page.text.size());
 }
 
 void ShowTextArt(const cTextArt& art) {
-    if (art.bytes) {
-        std::cout.write(art.bytes->data(), art.bytes->size());
+    if (art.data) {
+        std::cout.write(art.data.get(), art.length);
     }
 }
 
 void ShowPlotText(const cPlotText& page) {
-    std::cout.write(page.text.data(), page.text.size());
+    std::cout.write(page.text.data(), page.length);
 }

@@ -10,24 +10,25 @@
 // kMaxPlotTextBytes, is taken as damaged and read as empty.
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
 
 constexpr std::int64_t kMaxTextArtBytes = 16 * 1024 * 1024;
 constexpr std::int64_t kMaxPlotTextBytes = 1024 * 1024;
 
-// A monster's or the gnome's picture: the file's bytes, none when it could not be read.
+// A monster's or the gnome's picture. Owned by whoever holds it.
 struct cTextArt {
-    std::optional<std::string> bytes;
+    std::unique_ptr<char[]> data;
+    std::int32_t length = 0;
 };
 
 // A story page.
 struct cPlotText {
     std::string text;
+    std::int32_t length = 0;
 };
 
-// True when the file was read; otherwise prints "File <name> is not valid." and leaves art without
-// bytes.
+// True when the file was read; otherwise prints "File <name> is not valid." and leaves art empty.
 bool LoadTextArt(std::string name, cTextArt& art);
 // An unreadable page is an empty page.
 void LoadPlotText(std::string name, cPlotText& page);

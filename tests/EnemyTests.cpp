@@ -105,8 +105,8 @@ TEST_P(EnemyKindTest, KindHasItsStatisticsWeaponAndPicture) {
         EXPECT_EQ(enemy->weapon->damage, kind.damage);
         EXPECT_EQ(enemy->weapon->spread, kind.spread);
     }
-    ASSERT_TRUE(enemy->art.bytes.has_value());
-    EXPECT_EQ(*enemy->art.bytes, PictureOf(kind));
+    ASSERT_NE(enemy->art.data, nullptr);
+    EXPECT_EQ(std::string(enemy->art.data.get(), enemy->art.length), PictureOf(kind));
     EXPECT_EQ(session.Take(), "");
 }
 
@@ -212,21 +212,22 @@ TEST_F(EnemyTest, MissingRatPictureIsReportedAndTheRatStillFights) {
     cRat rat("Rat");
 
     EXPECT_EQ(session.Take(), "File rat.txt is not valid.\n");
-    EXPECT_FALSE(rat.art.bytes.has_value());
+    EXPECT_EQ(rat.art.data, nullptr);
+    EXPECT_EQ(rat.art.length, 0);
     EXPECT_EQ(rat.health, 20);
     EXPECT_EQ(rat.GetDamage(), 5);
 }
 
 TEST_F(EnemyTest, OgrePictureNameWithItsTrailingDotOpensOgreTxt) {
     cOgre ogre("Ogre");
-    ASSERT_TRUE(ogre.art.bytes.has_value());
-    EXPECT_EQ(*ogre.art.bytes, "<Ogre.txt>\r\n");
+    ASSERT_NE(ogre.art.data, nullptr);
+    EXPECT_EQ(std::string(ogre.art.data.get(), ogre.art.length), "<Ogre.txt>\r\n");
 
     directory.Remove("Ogre.txt");
     session.Take();
     cOgre bare("Ogre");
     EXPECT_EQ(session.Take(), "File Ogre.txt. is not valid.\n");
-    EXPECT_FALSE(bare.art.bytes.has_value());
+    EXPECT_EQ(bare.art.data, nullptr);
 }
 
 // Only where the system's file names are (Windows matches them in any case).

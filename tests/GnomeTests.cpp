@@ -69,7 +69,7 @@ TEST_F(GnomeTest, CreationTakesOneAttackAndKeepsTheEncounterChanceOfThatMoment) 
     EXPECT_EQ(gnome.owner, &player);
     EXPECT_EQ(gnome.savedLuck, 0);
     EXPECT_EQ(gnome.savedEncounterChance, 45);
-    EXPECT_EQ(gnome.art.bytes.value_or(""), "  o\r\n /|\\\r\n");
+    EXPECT_EQ(std::string(gnome.art.data.get(), gnome.art.length), "  o\r\n /|\\\r\n");
     EXPECT_EQ(session.Take(), "");
 }
 

@@ -145,7 +145,9 @@ TEST(ItemPicture, DisplayWritesThePictureBytesExactly) {
     EXPECT_EQ(session.Take(), "") << "no picture, no output";
 
     const std::string bytes("  /\\\r\n {o}\0 x\n", 14);
-    item.art.bytes = bytes;
+    item.art.data = std::make_unique<char[]>(bytes.size());
+    bytes.copy(item.art.data.get(), bytes.size());
+    item.art.length = static_cast<std::int32_t>(bytes.size());
     item.Display();
     EXPECT_EQ(session.Take(), bytes);
 }

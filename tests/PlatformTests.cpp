@@ -108,10 +108,10 @@ TEST(TextArt, KeepsEveryByteIncludingZerosAndCarriageReturns) {
     directory.Write("zero.txt", bytes);
     cTextArt art;
     ASSERT_TRUE(LoadTextArt("zero.txt", art));
-    EXPECT_EQ(art.bytes.value_or("").size(), 9u);
+    EXPECT_EQ(art.length, 9);
     cPlotText page;
     LoadPlotText("zero.txt", page);
-    EXPECT_EQ(page.text.size(), 9u);
+    EXPECT_EQ(page.length, 9);
     cSession session;
     ShowTextArt(art);
     ShowPlotText(page);
@@ -123,7 +123,7 @@ TEST(TextArt, NameWithTrailingDotOpensTheFileWithoutIt) {
     directory.Write("Ogre.txt", "ogre\n");
     cTextArt art;
     EXPECT_TRUE(LoadTextArt("Ogre.txt.", art));
-    EXPECT_EQ(art.bytes.value_or(""), "ogre\n");
+    EXPECT_EQ(std::string(art.data.get(), static_cast<std::size_t>(art.length)), "ogre\n");
 }
 
 TEST(TextArt, MissingDirectoryOrEmptyFileGivesNoPicture) {
@@ -133,19 +133,20 @@ TEST(TextArt, MissingDirectoryOrEmptyFileGivesNoPicture) {
     cTextArt art;
     EXPECT_FALSE(LoadTextArt("troll.txt", art));
     EXPECT_EQ(session.Take(), "File troll.txt is not valid.\n");
-    EXPECT_FALSE(art.bytes.has_value());
+    EXPECT_EQ(art.data, nullptr);
+    EXPECT_EQ(art.length, 0);
 
     EXPECT_FALSE(LoadTextArt(".", art));
     EXPECT_EQ(session.Take(), "File . is not valid.\n");
 
     EXPECT_TRUE(LoadTextArt("empty.txt", art));
-    EXPECT_EQ(art.bytes, std::string());
+    EXPECT_EQ(art.length, 0);
     ShowTextArt(art);
     EXPECT_EQ(session.Take(), "");
 
     cPlotText page;
     LoadPlotText("Plot Point 9.txt", page);
-    EXPECT_EQ(page.text.size(), 0u);
+    EXPECT_EQ(page.length, 0);
     ShowPlotText(page);
     EXPECT_EQ(session.Take(), "");
 }
@@ -219,6 +220,7 @@ TEST(Console, InitSetsTheCaptionAndAnEightHundredByFourHundredEightyWindow) {
     auto record = std::make_shared<cConsoleRecord>();
     Sys_InstallConsole(std::make_unique<cRecordingConsole>(record));
     ASSERT_NE(InitConsole("Vaultreach"), nullptr);
+    EXPECT_EQ(gConsoleOutput, gConsoleWindow);
     EXPECT_EQ(record->title, "Vaultreach");
     ASSERT_EQ(record->moves.size(), 1u);
     EXPECT_EQ(record->moves[0].left, 100);

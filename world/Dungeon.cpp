@@ -113,9 +113,9 @@ void DescribePassage() {
 }
 
 char AskDirection() {
-    SetColour(kColourGreen);
+    SetConsoleTextAttribute(gConsoleOutput, kColourGreen);
     std::cout << "\nWhich way do you want to go?" << std::endl;
-    SetColour(kColourYellow);
+    SetConsoleTextAttribute(gConsoleOutput, kColourYellow);
     std::cout << "(N)orth\n"
               << "(S)outh\n"
               << "(E)ast\n"
@@ -125,13 +125,13 @@ char AskDirection() {
               << "(C)ondition\n"
               << "(Q)uit\n"
               << "?:";
-    SetColour(kColourNormal);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
     return ReadAnswer(eAnswerCase::Lower, eRestOfLine::Discarded).value_or('q');
 }
 
 void ShowMap(int row, int column) {
     gVisitedGrid[row * kDungeonSize + column] = 'X';
-    SetColour(kColourNormal);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
     std::cout << std::endl << "Map of Tovashal Dungeon." << std::endl;
     std::cout << "Key:" << std::endl;
     std::cout << "O = Visited Area" << std::endl;
@@ -144,5 +144,5 @@ void ShowMap(int row, int column) {
     }
     std::cout << map << std::endl;
     gVisitedGrid[row * kDungeonSize + column] = 'O';
-    SetColour(kColourNormal);
+    SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
 }
