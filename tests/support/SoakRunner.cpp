@@ -129,7 +129,7 @@ cSoakOutcome cSoakRunner::Play(const cSoakGame& game) {
                 outcome.inputEndedAt = session.Output().size();
                 promptsAtInputEnd = console->prompts.size();
                 if (!console->prompts.empty()) {
-                    outcome.promptAtInputEnd = console->prompts.back();
+                    outcome.promptAtInputEnd = console->prompts.back().kind;
                 }
             } else if (++outcome.readsAfterInputEnds > kMaxReadsAfterInputEnds) {
                 // Stops a prompt loop so that the fault is reported instead of hanging the run.

@@ -201,9 +201,14 @@ cGameResult RunGame(const cGameOptions& options) {
         if (options.prepare) {
             options.prepare(session);
         }
-        char name[] = "vaultreach";
-        char* argv[] = {name, nullptr};
-        result.status = GameMain(1, argv);
+        std::vector<std::string> words{"vaultreach"};
+        words.insert(words.end(), options.arguments.begin(), options.arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
+        result.status = GameMain(static_cast<int>(words.size()), argv.data());
         result.clockAtEnd = session.clock().Peek();
         result.transcript = session.Take();
         Sys_InstallAudioBackend(nullptr);
