@@ -11,7 +11,7 @@
 #include "platform/Console.h"
 #include "platform/OutputBuffer.h"
 #include "platform/Random.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 #include "platform/TextArt.h"
 #include "support/TestPlatform.h"
 

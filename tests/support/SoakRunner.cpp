@@ -13,7 +13,7 @@
 #include "characters/Character.h"
 #include "characters/Enemy.h"
 #include "game/Game.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 #include "support/PromptPlayer.h"
 
 namespace {

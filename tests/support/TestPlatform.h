@@ -19,10 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/null/RecordingConsole.h"
+#include "platform/null/NullPlatform.h"
 #include "platform/null/ScriptedInput.h"
-#include "platform/null/SilentAudio.h"
-#include "platform/null/VirtualClock.h"
 
 // Standard output kept in one growing string that can be read without copying it.
 class cTranscriptBuffer : public std::streambuf {
