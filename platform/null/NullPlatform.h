@@ -2,8 +2,9 @@
 #define VAULTREACH_PLATFORM_NULL_NULLPLATFORM_H
 
 // The null platform in one call: the virtual clock, a recording console (not yet set up: the
-// game does that itself) and, unless the caller wants SDL_mixer's, the silent audio, each
-// with the record a test reads afterwards. Standard input and output are the caller's to
+// game does that itself) and, when asked, the silent audio, each with the record a test reads
+// afterwards. Without silentAudio the audio already installed is left as it is, so a test that
+// chose its own backend keeps it. Standard input and output are the caller's to
 // redirect (std::cin and std::cout take any stream buffer).
 
 #include <memory>
@@ -15,7 +16,7 @@
 struct cNullPlatform {
     cVirtualClock* clock = nullptr;  // owned by the platform until the next install
     std::shared_ptr<cConsoleRecord> console;
-    std::shared_ptr<cAudioRecord> audio;  // null with SDL_mixer's audio
+    std::shared_ptr<cAudioRecord> audio;  // null unless the silent audio was installed
 };
 
 inline cNullPlatform InstallNullPlatform(bool consoleUsable = true, bool silentAudio = true) {
@@ -28,8 +29,6 @@ inline cNullPlatform InstallNullPlatform(bool consoleUsable = true, bool silentA
     if (silentAudio) {
         platform.audio = std::make_shared<cAudioRecord>();
         Sys_InstallAudioBackend(std::make_unique<cSilentAudio>(platform.audio));
-    } else {
-        Sys_InstallAudioBackend(nullptr);
     }
     return platform;
 }

@@ -20,7 +20,7 @@ cSession::cSession(const std::string& input, bool consoleUsable) {
     m_savedIn = std::cin.rdbuf(&m_input);
     std::cin.clear();
     std::cout.clear();
-    // SDL_mixer's audio unless the test installs the silent one.
+    // The audio is the test's to choose.
     const cNullPlatform platform = InstallNullPlatform(consoleUsable, false);
     m_clock = platform.clock;
     m_record = platform.console;
