@@ -62,11 +62,14 @@ export const checks = {
           `${where}: the map is out of view: ${JSON.stringify(seen)}`);
       }
       const button = await page.$(`#choices[data-live="yes"] button[data-answer="${nativeInput[i]}"]`);
-      const offered = await page.$$eval('#choices button', (all) => all.map((b) => b.dataset.answer));
+      // What a player reads on a button: the letter in brackets, or the whole label.
+      const labels = await page.$$eval('#choices button', (all) => all.map((b) => b.textContent));
+      const shown = labels.map((label) => (label.match(/^\((\w)\)/) || [])[1] || label);
       if (button) {
         await button.tap();
       } else {
-        assert(offered.length && !offered.includes(nativeInput[i]), `${where}: no live button sends it`);
+        assert(labels.length && !shown.some((letter) => letter.toLowerCase() === nativeInput[i].toLowerCase()) &&
+          nativeInput[i] !== '', `${where}: no live button sends it; the buttons are ${JSON.stringify(labels)}`);
         typed.push(i + 1);
         await type(nativeInput[i]);
       }
