@@ -17,6 +17,8 @@
 //  - The game says what each prompt offers: its choices are buttons under the story, outside
 //    the live region, each sending its answer as a typed line does. A finger's press leaves
 //    the input line without focus, so no on-screen keyboard comes up; the name is typed.
+//  - After the last game the game's "Press Enter to exit" is followed by what Enter does now:
+//    the status says it plays again, and describes the focused Play again button.
 //  - The typed answer is echoed into the transcript when it is sent, as a terminal echoes it,
 //    but hidden from screen readers: the input line has already spoken it.
 //  - The shake moves the transcript with a CSS transform; never when the system asks for
