@@ -59,7 +59,7 @@
   let vr = null; // the game's interface, once its runtime is up
   let colour = 7;
   let pending = []; // [{colour, text}] of the line not yet ended
-  let drawing = null; // the open picture or map: what the game writes goes into it
+  let drawing = null; // the open picture or map, {art, first words}: what the game writes goes into it
   let offered = []; // [{label, answer}] of the prompt the game asks next or is waiting at
   let touching = coarsePointer.matches; // the last press was a finger's (or, before any, the screen is touch)
   let afterTyping = false; // the prompt before this one offered no choices: its answer was typed
@@ -162,13 +162,25 @@
   function figureBegin(kind, text) {
     commitPartial();
     const isMap = kind === 'map';
-    for (const words of isMap ? String(text).split('\n') : ['Picture: ' + text]) {
-      append(said(words, isMap ? 'map-words' : 'picture-name'));
+    const words = (isMap ? String(text).split('\n') : ['Picture: ' + text]).map((sentence) =>
+      said(sentence, isMap ? 'map-words' : 'picture-name'));
+    for (const sentence of words) append(sentence);
+    const art = document.createElement('span');
+    art.className = isMap ? 'map' : 'picture';
+    art.setAttribute('aria-hidden', 'true');
+    append(art);
+    drawing = { art, first: words[0] };
+  }
+
+  // The blank lines a drawing opens with are story text, before its words: a passage of only
+  // words spoken as part of the text around them, and a hidden drawing, is not spoken at all.
+  function draw(text) {
+    if (!drawing.art.hasChildNodes()) {
+      const blank = text.match(/^\n*/)[0];
+      if (blank) drawing.first.before(styled(blank, colour));
+      text = text.slice(blank.length);
     }
-    drawing = document.createElement('span');
-    drawing.className = isMap ? 'map' : 'picture';
-    drawing.setAttribute('aria-hidden', 'true');
-    append(drawing);
+    if (text) drawing.art.appendChild(styled(text, colour));
   }
 
   function figureEnd() {
@@ -198,7 +210,7 @@
     if (soundStatus.textContent) showSound('');
     registerWorker(2000);
     if (drawing) {
-      drawing.appendChild(styled(String(text), colour));
+      draw(String(text));
       scrollToEnd();
       return;
     }

@@ -195,7 +195,8 @@ try {
     const quietAt = await quiet(passageEnd + kQuietMs + 5000, promptAt);
     const after = await storyText(page);
     const added = after.startsWith(before) ? after.slice(before.length) : after;
-    const heard = added.replace(/\[([^\]]*)\]/g, '$1');
+    // Each name or sentence is a block of its own, said with a break around it.
+    const heard = added.replace(/\[([^\]]*)\]/g, ' $1 ');
     before = after;
     const all = orcaSpeech().filter((u) => u.at >= typedAt);
     const passage = all.filter((u) => u.at >= enterAt && !keyEcho(u));
