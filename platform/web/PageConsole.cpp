@@ -1,7 +1,8 @@
 // The console in a browser tab: the page renders the transcript, so the game sends it the
 // attribute numbers themselves (the page styles text with them), the caption (the page's
-// title) and the window's offset from home for the shake (a transform of the transcript). No
-// escape sequence is ever written: the output is the game's plain text, as on a pipe.
+// title), the window's offset from home for the shake (a transform of the transcript), each
+// prompt's choices and what each picture and the map show. No escape sequence is ever written:
+// the output is the game's plain text, as on a pipe.
 //
 // The window is the transcript's box, 800 by 480 "pixels" at (0, 0) when the game starts; only
 // its offset from there reaches the page. The page cannot be moved by the player, so the
@@ -40,6 +41,39 @@ class cPageConsole : public cConsole {
     void SetWindowSize(int width, int height) override {
         m_rect.right = m_rect.left + width;
         m_rect.bottom = m_rect.top + height;
+    }
+
+    // The page is told what the game shows, after what came before it has reached the page:
+    // a prompt's choices become buttons, a drawing is hidden from screen readers behind its
+    // words. The bytes are the terminal's, so the transcript stays the same.
+    void Prompt(ePrompt kind, const std::vector<cChoice>& choices) override {
+        std::string encoded;
+        for (const cChoice& choice : choices) {
+            encoded += choice.label + '\t' + choice.answer + '\n';
+        }
+        Sys_FlushOutput();
+        vr_prompt(PromptName(kind), encoded.c_str());
+    }
+
+    void ShowPicture(const std::string& name, std::string_view bytes) override {
+        Sys_FlushOutput();
+        vr_figure_begin("picture", name.c_str());
+        cConsole::ShowPicture(name, bytes);
+        Sys_FlushOutput();
+        vr_figure_end();
+    }
+
+    void ShowMap(const std::vector<std::string>& rows,
+                 const std::vector<std::string>& words) override {
+        std::string sentences;
+        for (const std::string& sentence : words) {
+            sentences += (sentences.empty() ? "" : "\n") + sentence;
+        }
+        Sys_FlushOutput();
+        vr_figure_begin("map", sentences.c_str());
+        cConsole::ShowMap(rows, words);
+        Sys_FlushOutput();
+        vr_figure_end();
     }
 
     // The page stays as the game leaves it, but in the normal colour and at home.

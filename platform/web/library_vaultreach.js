@@ -238,18 +238,6 @@ var LibraryVaultreach = {
       }
     },
 
-    // The pictures the game may show, as text (for the page to give them a short name).
-    pictures: function() {
-      var found = [];
-      ['Skeleton.txt', 'Ogre.txt', 'snake.txt', 'demon.txt', 'bat.txt', 'sloth.txt',
-       'phoenix.txt', 'troll.txt', 'rat.txt', 'jelly.txt', 'gnomeofantithesis.txt'].forEach(function(name) {
-        try {
-          found.push({name: name, text: new TextDecoder('utf-8').decode(FS.readFile(VR.dataFolder + '/' + name))});
-        } catch (e) {}
-      });
-      return found;
-    },
-
     // The player's own files that exist, for the page to offer.
     files: function() {
       var found = [];
@@ -374,6 +362,24 @@ var LibraryVaultreach = {
 
   vr_move_window: function(dx, dy) {
     VR.tell('moveWindow', dx, dy);
+  },
+
+  // A prompt's kind and its choices, "label\tanswer\n" each, for the page's buttons.
+  vr_prompt: function(kind, choices) {
+    var list = UTF8ToString(choices).split('\n').filter(function(line) { return line !== ''; })
+      .map(function(line) {
+        var tab = line.indexOf('\t');
+        return {label: line.slice(0, tab), answer: line.slice(tab + 1)};
+      });
+    VR.tell('prompt', UTF8ToString(kind), list);
+  },
+
+  vr_figure_begin: function(kind, text) {
+    VR.tell('figureBegin', UTF8ToString(kind), UTF8ToString(text));
+  },
+
+  vr_figure_end: function() {
+    VR.tell('figureEnd');
   },
 
   vr_sync_folder: function(folder) {

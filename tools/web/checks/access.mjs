@@ -79,7 +79,7 @@ export const checks = {
     // A picture's name is text of the story in the picture's place, once for each time it is shown.
     const monster = (text.match(/A (\w+) approaches\./) || [])[1];
     const shown = await page.$$eval('#transcript .picture-name', (names) => names.map((n) => n.dataset.name));
-    for (const name of [`A ${String(monster).toLowerCase()}`, 'The title, Vaultreach, in large letters']) {
+    for (const name of [`Picture: ${monster}`, 'Picture: Vaultreach']) {
       const times = shown.filter((n) => n === name).length;
       assert(times > 0 && count(announced, name) === times,
         `the picture "${name}" is named ${count(announced, name)} times in the live region, shown ${times}`);

@@ -161,7 +161,7 @@ export async function playerFiles(page) {
   });
 }
 
-function walk(node, visit, inside = []) {
+export function walk(node, visit, inside = []) {
   visit(node, inside);
   for (const child of node.children || []) walk(child, visit, [...inside, node]);
 }

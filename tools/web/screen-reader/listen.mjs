@@ -81,14 +81,14 @@ async function quiet(deadline, since = 0) {
 
 // The prompts the game has asked so far (0 while a page is loading).
 // What the story offers a screen reader, from the page itself (Firefox has no tree to ask
-// for): the transcript's text that is not hidden from screen readers, each picture as its name
-// in brackets.
+// for): the transcript's text that is not hidden from screen readers, each picture's name and
+// each of the map's row sentences in brackets.
 const storyText = (page) => page.evaluate(() => {
   const parts = [];
   const visit = (node) => {
     if (node.nodeType === Node.TEXT_NODE) parts.push(node.data);
     if (node.nodeType !== Node.ELEMENT_NODE || node.getAttribute('aria-hidden') === 'true') return;
-    if (node.classList.contains('picture-name')) parts.push(`[${node.dataset.name}]`);
+    if (node.matches('.picture-name, .map-words')) parts.push(`[${node.dataset.name}]`);
     for (const child of node.childNodes) visit(child);
   };
   visit(document.getElementById('transcript'));
@@ -195,7 +195,8 @@ try {
     const quietAt = await quiet(passageEnd + kQuietMs + 5000, promptAt);
     const after = await storyText(page);
     const added = after.startsWith(before) ? after.slice(before.length) : after;
-    const heard = added.replace(/\[([^\]]*)\]/g, '$1');
+    // Each name or sentence is a block of its own, said with a break around it.
+    const heard = added.replace(/\[([^\]]*)\]/g, ' $1 ');
     before = after;
     const all = orcaSpeech().filter((u) => u.at >= typedAt);
     const passage = all.filter((u) => u.at >= enterAt && !keyEcho(u));
