@@ -34,7 +34,7 @@ export function orcaSpeech(orcaLog) {
     if (!found) continue;
     const at = new Date(today.getFullYear(), today.getMonth(), today.getDate(),
       Number(found[1]), Number(found[2]), Number(found[3]), Number(found[4]) / 1000).getTime();
-    const text = found[5].replace(/\n {18}/g, '\n').replace(/'(?: voice=\S+)? ?(?:\{[^\n]*\}|None)?\s*$/, '');
+    const text = found[5].replace(/\n {18}/g, '\n').replace(/'(?: voice=\S+)? ?(?:\[?\{[^\n]*\}\]?|None)?\s*$/, '');
     utterances.push({ at: at > Date.now() + 3600e3 ? at - 86400e3 : at, text });
   }
   return utterances;
