@@ -27,4 +27,4 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 step "Building Vaultreach..." cmake --build "$build" --target run_directory -j "$(nproc)"
 cd "$build/run"
-exec ./vaultreach
+exec ./vaultreach "$@"

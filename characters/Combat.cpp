@@ -131,10 +131,10 @@ char CombatMenu() {
     SetConsoleTextAttribute(gConsoleOutput, kColourGreen);
     std::cout << "\nWhat do you want to do?" << std::endl;
     SetConsoleTextAttribute(gConsoleOutput, kColourDarkRed);
-    std::cout << "(A)ttack\n"
-              << "(R)un\n"
-              << "(I)nventory\n"
-              << "?:";
+    static const std::vector<cChoice> kActions{
+        {"(A)ttack", "a"}, {"(R)un", "r"}, {"(I)nventory", "i"}};
+    WriteChoices(kActions);
+    ShowPrompt(ePrompt::Fight, kActions);
     const char answer = ReadAnswer(eAnswerCase::Lower, eRestOfLine::Discarded).value_or('\0');
     SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
     return answer;
@@ -149,7 +149,7 @@ void RunEncounter(cCharacter& player, std::unique_ptr<cEnemy> enemy, cCombatItem
     std::cout << std::endl << std::endl << "A " << enemy->name << " approaches." << std::endl;
     Pause(1000);
     for (;;) {
-        ShowTextArt(enemy->art);
+        ShowTextArt(enemy->name, enemy->art);
         Pause(3000);
         SetConsoleTextAttribute(gConsoleOutput, kColourRed);
         std::cout << std::endl

@@ -17,6 +17,7 @@
 #include "platform/Console.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
+#include "platform/ScreenReaderConsole.h"
 #include "platform/StandardStreams.h"
 #include "platform/TextArt.h"
 #include "weapons/WeaponManager.h"
@@ -26,6 +27,16 @@ std::ofstream gLog;
 
 namespace {
 
+const char* const kUsage =
+    "Usage: vaultreach [--screen-reader]\n"
+    "A text adventure: walk the dungeon of besieged Tovashal to fetch help.\n"
+    "Answer each question with one letter and Enter.\n"
+    "\n"
+    "  --screen-reader  for a player who listens through a screen reader: pictures are\n"
+    "                   written as their names and the map in words (the same as\n"
+    "                   VAULTREACH_SCREEN_READER=1)\n"
+    "  --help           this text\n";
+
 constexpr int kStartingTurnDelay = 2000;
 constexpr int kTurnDelayStep = 200;
 constexpr int kStartRow = 0;
@@ -33,6 +44,7 @@ constexpr int kStartColumn = 1;
 
 // One answer character; 'n' when there is none, which ends play.
 char ReadReplayAnswer() {
+    ShowPrompt(ePrompt::Replay, YesNoChoices());
     return ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept).value_or('n');
 }
 
@@ -169,6 +181,7 @@ class cGame {
             m_objects.gnome->Display();
         }
         std::cout << "Do you take the Gnome of Antithesis(y/n)? ";
+        ShowPrompt(ePrompt::Gnome, YesNoChoices());
         const bool taken = ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept) == 'y';
         if (taken && m_objects.gnome) {
             m_objects.inventory->AddCompanion(std::move(m_objects.gnome));
@@ -253,7 +266,21 @@ std::int32_t MinutesBetween(std::uint32_t startTick, std::uint32_t endTick) {
     return elapsed / 1000 / 60;
 }
 
-int GameMain(int /*argc*/, char* /*argv*/[]) {
+int GameMain(int argc, char* argv[]) {
+    bool screenReader = Sys_ScreenReaderRequested();
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--screen-reader") {
+            screenReader = true;
+        } else if (option == "--help" || option == "-h") {
+            std::cout << kUsage;
+            return 0;
+        } else {
+            std::cerr << "vaultreach: unknown option " << option << " (see vaultreach --help)"
+                      << std::endl;
+            return 2;
+        }
+    }
     cLogCloser logCloser;
     gLog.clear();
     Sys_OpenLogFile(gLog, "log.txt");
@@ -264,7 +291,7 @@ int GameMain(int /*argc*/, char* /*argv*/[]) {
     gLog << "Vaultreach" << std::endl;
     gLog << __DATE__ << " " << __TIME__ << " v" << kVersion << std::endl;
     gLog << "Intializing Console...";
-    if (InitConsole("Vaultreach") == nullptr) {
+    if (InitConsole("Vaultreach", screenReader) == nullptr) {
         gLog << "Failed to initialize console.  Shutting down." << std::endl;
         return 1;
     }
@@ -320,6 +347,7 @@ int GameMain(int /*argc*/, char* /*argv*/[]) {
     std::cout << "\nHope you enjoyed playing Vaultreach." << std::endl;
     std::cout << "\nPress Enter to exit";
     if (!Sys_InputClosed()) {
+        ShowPrompt(ePrompt::Exit, {{"Press Enter to exit", ""}});
         DiscardRestOfLine();
     }
     Sys_RestoreConsole();

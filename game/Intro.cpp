@@ -82,10 +82,13 @@ void ShowTitleScreen(cAudioManager& audio) {
         std::cout << std::endl;
     }
     SetColour(kColourBanner);
+    std::string banner;
     for (const std::string& line : BannerLines()) {
-        std::cout << line << "\n";
+        banner += line + "\n";
     }
-    std::cout << std::string(kBannerWidth, ' ') << std::endl << std::endl;
+    banner += std::string(kBannerWidth, ' ') + "\n";
+    ShowPicture("Vaultreach", banner);
+    std::cout << std::endl;
     Pause(9000);
     SetColour(kColourNormal);
     std::cout << std::endl << "Vaultreach awaits." << std::endl;
@@ -141,6 +144,7 @@ bool RunIntro(cPlayer& player, cWeaponManager& weapons, cAudioManager& audio, cI
     TellStory(kCallOut);
 
     std::cout << "\nWhat is your name? " << std::flush;
+    ShowPrompt(ePrompt::Name, {});
     player.name = ReadName();
     if (Sys_InputClosed()) {
         return false;
@@ -153,7 +157,10 @@ bool RunIntro(cPlayer& player, cWeaponManager& weapons, cAudioManager& audio, cI
 
     std::cout << "You will need a weapon.\n";
     SetColour(kColourGreen);
-    std::cout << "(S)word" << std::endl << "(A)xe" << std::endl << "?:";
+    // Taken as typed: "S" is no sword.
+    static const std::vector<cChoice> kWeapons{{"(S)word", "s"}, {"(A)xe", "a"}};
+    WriteChoices(kWeapons);
+    ShowPrompt(ePrompt::Weapon, kWeapons);
     const std::optional<char> choice = ReadAnswer(eAnswerCase::AsTyped, eRestOfLine::Kept);
     if (!choice) {
         return false;

@@ -65,7 +65,7 @@ void cGnomeOfAntithesis::TakeTurn() {
 void cGnomeOfAntithesis::Display() {
     if (art.data) {
         SetConsoleTextAttribute(gConsoleOutput, kColourBlue);
-        ShowTextArt(art);
+        ShowTextArt(name, art);
         SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
     }
 }
@@ -78,6 +78,7 @@ void cGnomeOfAntithesis::SayLines(std::initializer_list<const char*> lines) {
 
 void cGnomeOfAntithesis::AskAndIgnore(const char* question) {
     std::cout << question;
+    ShowPrompt(ePrompt::GnomeQuestion, YesNoChoices());
     ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept);
 }
 

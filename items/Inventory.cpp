@@ -71,11 +71,16 @@ void cInventory::UseMenu() {
         return;
     }
     std::cout << "\nPlease select an Item to use: " << std::endl;
+    std::vector<cChoice> choices;
     for (std::size_t i = 0; i < items.size(); ++i) {
-        std::cout << "(" << i << ")" << items[i]->item->name << " x" << items[i]->count
-                  << std::endl;
+        choices.push_back({"(" + std::to_string(i) + ")" + items[i]->item->name + " x" +
+                               std::to_string(items[i]->count),
+                           std::to_string(i)});
+        std::cout << choices.back().label << std::endl;
     }
+    choices.push_back({"(Q)uit", "q"});
     std::cout << "(Q)uit\n" << std::endl << "?:";
+    ShowPrompt(ePrompt::UseItem, choices);
     const std::optional<char> answer = ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept);
     if (answer && *answer != 'q') {
         // One character is one entry: a digit names it, anything else means the first.
@@ -92,11 +97,10 @@ void cInventory::OfferLoot(cCharacter& enemy, cCharacter& player) {
 
 void cInventory::InventoryMenu() {
     SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
-    std::cout << "\nWhat do you want to do?\n"
-              << "(D)rop\n"
-              << "(U)se\n"
-              << "(Q)uit\n"
-              << "?:";
+    static const std::vector<cChoice> kActions{{"(D)rop", "d"}, {"(U)se", "u"}, {"(Q)uit", "q"}};
+    std::cout << "\nWhat do you want to do?\n";
+    WriteChoices(kActions);
+    ShowPrompt(ePrompt::Inventory, kActions);
     const char answer = ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept).value_or('q');
     if (answer == 'u') {
         UseMenu();
@@ -114,12 +118,16 @@ void cInventory::DropMenu() {
         return;
     }
     std::cout << "\nWhich item do you want to drop?\n";
+    std::vector<cChoice> choices;
     for (std::size_t i = 0; i < companions.size(); ++i) {
-        std::cout << "(" << i << ")" << companions[i]->item->name << std::endl;
+        choices.push_back(
+            {"(" + std::to_string(i) + ")" + companions[i]->item->name, std::to_string(i)});
+        std::cout << choices.back().label << std::endl;
     }
     std::cout << "?:";
     long long index = 0;
     for (;;) {
+        ShowPrompt(ePrompt::DropItem, choices);
         const eNumberAnswer answer = ReadNumberAnswer(index);
         if (answer == eNumberAnswer::None) {
             return;

@@ -16,7 +16,7 @@ void cItem::Use(cCharacter&) {}
 void cItem::TakeTurn() {}
 
 void cItem::Display() {
-    ShowTextArt(art);
+    ShowTextArt(name, art);
 }
 
 cHealth::cHealth(std::int32_t heal, std::string name) : cItem(std::move(name), heal, 0) {}

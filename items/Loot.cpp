@@ -35,6 +35,7 @@ void DropLoot(cCharacter& enemy, cCharacter& player, cInventory& inventory) {
     SetConsoleTextAttribute(gConsoleOutput, kColourMagenta);
     std::cout << opening << enemy.name << " dropped some " << food->name << "." << std::endl;
     std::cout << "Do you take the " << food->name << "(y/n)?" << std::endl << "?:";
+    ShowPrompt(ePrompt::Loot, YesNoChoices());
     if (ReadAnswer(eAnswerCase::Lower, eRestOfLine::Kept) == 'y') {
         inventory.Receive(std::move(food));
         return;

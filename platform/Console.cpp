@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iostream>
 
 #include "platform/Clock.h"
+#include "platform/ScreenReaderConsole.h"
 #include "platform/StandardStreams.h"
 #include "platform/Text.h"
 
@@ -30,7 +32,88 @@ std::unique_ptr<cConsole>& Installed() {
     return console;
 }
 
+void WriteRows(const std::vector<std::string>& rows) {
+    std::string text;
+    for (const std::string& row : rows) {
+        text += row;
+        text += '\n';
+    }
+    std::cout << text;
+}
+
 }  // namespace
+
+const char* PromptName(ePrompt kind) {
+    switch (kind) {
+        case ePrompt::Name:
+            return "name";
+        case ePrompt::Weapon:
+            return "weapon";
+        case ePrompt::Direction:
+            return "direction";
+        case ePrompt::Fight:
+            return "fight";
+        case ePrompt::Inventory:
+            return "inventory";
+        case ePrompt::UseItem:
+            return "use-item";
+        case ePrompt::DropItem:
+            return "drop-item";
+        case ePrompt::Loot:
+            return "loot";
+        case ePrompt::Gnome:
+            return "gnome";
+        case ePrompt::GnomeQuestion:
+            return "gnome-question";
+        case ePrompt::Replay:
+            return "replay";
+        case ePrompt::Exit:
+            return "exit";
+    }
+    return "";
+}
+
+void WriteChoices(const std::vector<cChoice>& choices) {
+    for (const cChoice& choice : choices) {
+        std::cout << choice.label << '\n';
+    }
+    std::cout << "?:";
+}
+
+const std::vector<cChoice>& YesNoChoices() {
+    static const std::vector<cChoice> choices{{"Yes", "y"}, {"No", "n"}};
+    return choices;
+}
+
+void cConsole::ShowPicture(const std::string&, std::string_view bytes) {
+    std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void cConsole::ShowMap(const std::vector<std::string>& rows, const std::vector<std::string>&) {
+    WriteRows(rows);
+}
+
+void ShowPrompt(ePrompt kind, const std::vector<cChoice>& choices) {
+    if (gConsoleOutput != nullptr) {
+        gConsoleOutput->Prompt(kind, choices);
+    }
+}
+
+void ShowPicture(const std::string& name, std::string_view bytes) {
+    if (gConsoleOutput != nullptr) {
+        gConsoleOutput->ShowPicture(name, bytes);
+    } else {
+        std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+}
+
+void ShowMapRows(const std::vector<std::string>& rows, const std::vector<std::string>& words) {
+    if (gConsoleOutput != nullptr) {
+        gConsoleOutput->ShowMap(rows, words);
+    } else {
+        WriteRows(rows);
+    }
+}
 
 std::string ShownText(const std::string& text) {
     if (gConsoleOutput == nullptr || !gConsoleOutput->ActsOnControlBytes()) {
@@ -73,13 +156,19 @@ void Sys_RestoreConsole() {
     }
 }
 
-cConsole* InitConsole(const std::string& title) {
+cConsole* InitConsole(const std::string& title, bool screenReader) {
     if (!Installed()) {
         Installed() = Sys_CreateTerminalConsole();
+    }
+    if (screenReader) {
+        Installed() = MakeScreenReaderConsole(std::move(Installed()));
     }
     cConsole* console = Installed().get();
     if (!console->IsUsable()) {
         return nullptr;
+    }
+    if (screenReader) {
+        Sys_HoldLineEnds(true);
     }
     console->SetTitle(title);
     gConsoleOutput = console;

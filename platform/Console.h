@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 using tAttribute = std::uint16_t;
 
@@ -36,6 +38,40 @@ struct cWindowRect {
     int right = 0;
     int bottom = 0;
 };
+
+// What a prompt asks for. A console that offers the choices itself (buttons on a page) or a test
+// that answers prompts knows them by this, never by the prompt's text.
+enum class ePrompt {
+    Name,
+    Weapon,
+    Direction,
+    Fight,
+    Inventory,
+    UseItem,
+    DropItem,
+    Loot,
+    Gnome,
+    GnomeQuestion,
+    Replay,
+    Exit,
+};
+
+// The prompt's kind as one lower-case word ("direction", "use-item").
+const char* PromptName(ePrompt kind);
+
+// One choice of a prompt: its label as the game prints it ("(N)orth", "(0)Bread x1"; "Yes" and
+// "No" for a question that prints none) and the line that answers it ("n", "0"; empty for the
+// final Enter).
+struct cChoice {
+    std::string label;
+    std::string answer;
+};
+
+// Writes each choice's label on a line of its own, then "?:".
+void WriteChoices(const std::vector<cChoice>& choices);
+
+// "Yes" (y) and "No" (n), for the questions that print no choices of their own.
+const std::vector<cChoice>& YesNoChoices();
 
 // One implementation per kind of output (terminal, plain text, test recorder, Windows console).
 // Each call's default is plain text's: nothing to set, no window to place, nothing to give back.
@@ -66,6 +102,20 @@ class cConsole {
     // True when the output acts on control bytes (a terminal, where an escape sequence can
     // change the title, the clipboard or the screen); false for plain text (a pipe, a file).
     virtual bool ActsOnControlBytes() { return false; }
+
+    // What the game shows, for a console that renders meaning rather than bytes. The defaults
+    // write what a terminal shows: nothing for a prompt (its text is already written), a
+    // picture's bytes as they are, the map's rows each with a line end.
+    //
+    // The game now waits for the answer to this prompt, whose text it has written.
+    virtual void Prompt(ePrompt, const std::vector<cChoice>&) {}
+    // A picture of the thing named ("Vampire", "Gnome of Antithesis", "Vaultreach" for the
+    // title).
+    virtual void ShowPicture(const std::string& name, std::string_view bytes);
+    // The map: its rows as drawn (' ' unseen, 'O' seen, 'X' the player), and the same rows in
+    // words, a sentence each.
+    virtual void ShowMap(const std::vector<std::string>& rows,
+                         const std::vector<std::string>& words);
 };
 
 // The console handle that every colour change goes through; null until InitConsole succeeds.
@@ -74,8 +124,9 @@ extern cConsole* gConsoleOutput;
 extern cConsole* gConsoleWindow;
 
 // Sets the caption, sizes the window to 800 by 480 pixels at its current corner and returns
-// the output handle, or null when there is no usable standard output.
-cConsole* InitConsole(const std::string& title);
+// the output handle, or null when there is no usable standard output. For a player with a
+// screen reader the console is the screen reader's (ScreenReaderConsole.h).
+cConsole* InitConsole(const std::string& title, bool screenReader = false);
 
 void SetConsoleTextAttribute(cConsole* console, tAttribute attribute);
 // The colour of what is written next, on the game's console.
@@ -88,6 +139,11 @@ void SetColour(tAttribute attribute);
 // 0x9B, a lone 0xC3) as the four characters "\x9b" (lower-case hex). Valid UTF-8 letters
 // (é, ő, 漢) stay as they are. Elsewhere the text is unchanged.
 std::string ShownText(const std::string& text);
+
+// The game's console is told what is shown (see cConsole); without one, the bytes are written.
+void ShowPrompt(ePrompt kind, const std::vector<cChoice>& choices);
+void ShowPicture(const std::string& name, std::string_view bytes);
+void ShowMapRows(const std::vector<std::string>& rows, const std::vector<std::string>& words);
 
 // Moves the window by +15, -15, +15, -15 pixels on both axes, 40 ms apart, from where it is
 // when the shake starts, and leaves it exactly there.

@@ -24,9 +24,26 @@ void cOutputBuffer::SetLineEndWrap(const std::string& before, const std::string&
     m_afterLineEnd = after;
 }
 
+void cOutputBuffer::SetHoldsLineEnds(bool hold) {
+    m_holdsLineEnds = hold;
+    Drain();
+}
+
 int cOutputBuffer::Drain() {
     const char* next = pbase();
     const char* end = pptr();
+    std::string held;
+    if (m_heldLineEnds > 0 || m_holdsLineEnds) {
+        held.assign(m_heldLineEnds, '\n');
+        held.append(next, end);
+        m_heldLineEnds = 0;
+        while (m_holdsLineEnds && !held.empty() && held.back() == '\n') {
+            held.pop_back();
+            ++m_heldLineEnds;
+        }
+        next = held.data();
+        end = next + held.size();
+    }
     TrackCursor(next, end);
     std::string wrapped;
     if (!m_beforeLineEnd.empty() || !m_afterLineEnd.empty()) {
@@ -124,6 +141,12 @@ void Sys_SetLineEndWrap(const std::string& before, const std::string& after) {
     Sys_FlushOutput();
     if (g_output != nullptr) {
         g_output->SetLineEndWrap(before, after);
+    }
+}
+
+void Sys_HoldLineEnds(bool hold) {
+    if (Installed()) {
+        g_output->SetHoldsLineEnds(hold);
     }
 }
 

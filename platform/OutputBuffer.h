@@ -12,6 +12,10 @@
 // before + "\n" + after. The buffer follows whether the cursor stands at the start of a line:
 // text moves it, a line end or a carriage return brings it back, escape sequences leave it.
 //
+// While line ends are held, the line ends that close what is written are kept back and written
+// with the next text, so every piece of text ends where the cursor stands; a terminal screen
+// reader, before the player's first key, speaks only new text that ends at the cursor.
+//
 // Sys_UseOutputBuffer makes a buffer the one that Sys_FlushOutput, Sys_SetLineEndWrap,
 // Sys_OutputAtLineStart and Sys_NoteLineEndEchoed act on (Sys_UseStandardBuffers calls it).
 
@@ -27,6 +31,8 @@ class cOutputBuffer : public std::streambuf {
 
     void SetWritesEveryFlush(bool everyFlush) { m_writesEveryFlush = everyFlush; }
     void SetLineEndWrap(const std::string& before, const std::string& after);
+    // Ending the hold writes the held line ends.
+    void SetHoldsLineEnds(bool hold);
     // Writes out what is buffered; -1 once a write has failed.
     int Drain();
     bool AtLineStart() const { return m_atLineStart; }
@@ -50,6 +56,8 @@ class cOutputBuffer : public std::streambuf {
     std::string m_afterLineEnd;
     bool m_failed = false;
     bool m_writesEveryFlush = true;
+    bool m_holdsLineEnds = false;
+    std::size_t m_heldLineEnds = 0;
     bool m_atLineStart = true;
     eEscape m_escape = eEscape::None;
 };

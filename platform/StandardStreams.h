@@ -37,6 +37,10 @@ bool Sys_OutputAtLineStart();
 // line ends: a scrolling terminal would paint the whole new row in it.
 void Sys_SetLineEndWrap(const std::string& before, const std::string& after);
 
+// While set, a line end that closes what is written waits for the next text (see OutputBuffer.h);
+// clearing it writes the held line ends.
+void Sys_HoldLineEnds(bool hold);
+
 // Hands bytes that were read from the terminal on the game's behalf (while the console waited
 // for a reply of its own) back to the front of the game's input, in order.
 void Sys_UnreadInput(const std::string& bytes);

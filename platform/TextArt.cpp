@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "platform/Console.h"
 #include "platform/Files.h"
 
 namespace {
@@ -36,9 +37,9 @@ void LoadPlotText(std::string name, cPlotText& page) {
     page.length = static_cast<std::int32_t>(page.text.size());
 }
 
-void ShowTextArt(const cTextArt& art) {
+void ShowTextArt(const std::string& name, const cTextArt& art) {
     if (art.data) {
-        std::cout.write(art.data.get(), art.length);
+        ShowPicture(name, std::string_view(art.data.get(), static_cast<std::size_t>(art.length)));
     }
 }
 

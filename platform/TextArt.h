@@ -33,8 +33,9 @@ bool LoadTextArt(std::string name, cTextArt& art);
 // An unreadable page is an empty page.
 void LoadPlotText(std::string name, cPlotText& page);
 
-// Writes the bytes unchanged to standard output; nothing for an empty picture or page.
-void ShowTextArt(const cTextArt& art);
+// Writes the bytes unchanged to standard output; nothing for an empty picture or page. A picture
+// goes through the console as a picture of the thing named (see cConsole::ShowPicture).
+void ShowTextArt(const std::string& name, const cTextArt& art);
 void ShowPlotText(const cPlotText& page);
 
 #endif

@@ -205,7 +205,7 @@ cPromptPlayer::tPolicy PolicyFor(const cDataFile& file) {
                 if (prompt == ePrompt::Direction) {
                     return seen ? "q\n" : Step(me.Shuttle(kEntrance, kBelowEntrance));
                 }
-                if (prompt == ePrompt::PlayAgain) {
+                if (prompt == ePrompt::Replay) {
                     return seen ? "n\n" : "y\n";
                 }
                 return Answer(prompt, me);
@@ -214,10 +214,9 @@ cPromptPlayer::tPolicy PolicyFor(const cDataFile& file) {
         case eUse::Gnome:
             return [](ePrompt prompt, cPromptPlayer& me) -> std::string {
                 if (prompt == ePrompt::Direction) {
-                    return me.Asked(ePrompt::GnomeOffer) > 0 ? "q\n"
-                                                             : Step(me.StepTowards(kGnomeCell));
+                    return me.Asked(ePrompt::Gnome) > 0 ? "q\n" : Step(me.StepTowards(kGnomeCell));
                 }
-                return prompt == ePrompt::GnomeOffer ? "y\n" : Answer(prompt, me);
+                return prompt == ePrompt::Gnome ? "y\n" : Answer(prompt, me);
             };
         case eUse::Page: {
             // Over the lower page, then the upper one.
@@ -251,7 +250,7 @@ cPromptPlayer::tPolicy PolicyFor(const cDataFile& file) {
                     }
                     return me.Saw("Weapon:") ? "q\n" : "c\n";
                 }
-                return prompt == ePrompt::PlayAgain ? "y\n" : Answer(prompt, me);
+                return prompt == ePrompt::Replay ? "y\n" : Answer(prompt, me);
             };
         default:
             // The music starts with the title; walk a little and leave.
@@ -347,7 +346,7 @@ TEST_P(DamagedDataFile, TheGameStartsPlaysAndSaves) {
                 << player->Summary();
             break;
         case eUse::Gnome:
-            EXPECT_EQ(player->Asked(ePrompt::GnomeOffer), 1) << player->Summary();
+            EXPECT_EQ(player->Asked(ePrompt::Gnome), 1) << player->Summary();
             break;
         case eUse::Page:
             EXPECT_NE(game.File("Player.txt").find("\n1 5\n"), std::string::npos)

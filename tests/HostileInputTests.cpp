@@ -190,13 +190,13 @@ TEST(HostileAnswers, ThousandsOfBlankLinesBeforeEachAnswerAreSkipped) {
 // that loot needs), then the gnome, its questions and the drop menu, then a death and a new
 // game.
 TEST(HostileAnswers, EveryQuestionTakesAnAnswerThousandsOfCharactersLong) {
-    const std::set<ePrompt> wanted = {
-        ePrompt::Name,       ePrompt::Weapon,        ePrompt::Direction, ePrompt::Fight,
-        ePrompt::UseItem,    ePrompt::InventoryMenu, ePrompt::DropItem,  ePrompt::Loot,
-        ePrompt::GnomeOffer, ePrompt::GnomeQuestion, ePrompt::PlayAgain, ePrompt::PressEnter};
+    const std::set<ePrompt> wanted = {ePrompt::Name,          ePrompt::Weapon,  ePrompt::Direction,
+                                      ePrompt::Fight,         ePrompt::UseItem, ePrompt::Inventory,
+                                      ePrompt::DropItem,      ePrompt::Loot,    ePrompt::Gnome,
+                                      ePrompt::GnomeQuestion, ePrompt::Replay,  ePrompt::Exit};
     auto reached = [wanted](const cPromptPlayer& player, ePrompt except) {
         for (ePrompt prompt : wanted) {
-            if (prompt != except && prompt != ePrompt::PressEnter && player.Asked(prompt) == 0) {
+            if (prompt != except && prompt != ePrompt::Exit && player.Asked(prompt) == 0) {
                 return false;
             }
         }
@@ -212,7 +212,7 @@ TEST(HostileAnswers, EveryQuestionTakesAnAnswerThousandsOfCharactersLong) {
                 case ePrompt::Weapon:
                     return longAnswer('s');
                 case ePrompt::Direction: {
-                    if (reached(me, ePrompt::PlayAgain) && me.Asked(ePrompt::PlayAgain) > 0) {
+                    if (reached(me, ePrompt::Replay) && me.Asked(ePrompt::Replay) > 0) {
                         return longAnswer('q');
                     }
                     char step = 0;
@@ -231,18 +231,18 @@ TEST(HostileAnswers, EveryQuestionTakesAnAnswerThousandsOfCharactersLong) {
                     return longAnswer(me.Asked(ePrompt::UseItem) == 0 ? 'i' : 'a');
                 case ePrompt::UseItem:
                     return longAnswer('0');
-                case ePrompt::InventoryMenu:
+                case ePrompt::Inventory:
                     return longAnswer('d');
                 case ePrompt::DropItem:
                     // A number far too long for any integer names no entry.
                     return longAnswer('1');
                 case ePrompt::Loot:
-                case ePrompt::GnomeOffer:
+                case ePrompt::Gnome:
                 case ePrompt::GnomeQuestion:
                     return longAnswer('y');
-                case ePrompt::PlayAgain:
-                    return longAnswer(reached(me, ePrompt::PlayAgain) ? 'n' : 'y');
-                case ePrompt::PressEnter:
+                case ePrompt::Replay:
+                    return longAnswer(reached(me, ePrompt::Replay) ? 'n' : 'y');
+                case ePrompt::Exit:
                     return longAnswer('x');
                 default:
                     return std::string();
@@ -279,9 +279,9 @@ cGameResult DropWith(const std::string& number) {
                     const char step = me.StepTowards(kGnomeCell);
                     return std::string(1, step != 0 ? step : 'i') + "\n";
                 }
-                case ePrompt::GnomeOffer:
+                case ePrompt::Gnome:
                     return "y\n";
-                case ePrompt::InventoryMenu:
+                case ePrompt::Inventory:
                     return "d\n";
                 case ePrompt::DropItem:
                     return me.Asked(ePrompt::DropItem) == 1 ? number : "q\n";
@@ -347,15 +347,15 @@ const cEndingCase kEndingCases[] = {
      }},
     {"loot", ePrompt::Loot, 100,
      [](ePrompt p, cPromptPlayer& me) {
-         return p == ePrompt::Direction   ? Wander(me)
-                : p == ePrompt::PlayAgain ? std::string("y\n")
-                                          : PoliteAnswer(p);
+         return p == ePrompt::Direction ? Wander(me)
+                : p == ePrompt::Replay  ? std::string("y\n")
+                                        : PoliteAnswer(p);
      }},
-    {"inventory menu", ePrompt::InventoryMenu, 0,
+    {"inventory menu", ePrompt::Inventory, 0,
      [](ePrompt p, cPromptPlayer&) {
          return p == ePrompt::Direction ? std::string("i\n") : PoliteAnswer(p);
      }},
-    {"gnome offer", ePrompt::GnomeOffer, 0,
+    {"gnome offer", ePrompt::Gnome, 0,
      [](ePrompt p, cPromptPlayer& me) {
          return p == ePrompt::Direction ? Towards(me, kGnomeCell) : PoliteAnswer(p);
      }},
@@ -364,9 +364,9 @@ const cEndingCase kEndingCases[] = {
          if (p == ePrompt::Direction) {
              return me.Saw("Recieved Gnome") ? std::string("i\n") : Towards(me, kGnomeCell);
          }
-         return p == ePrompt::GnomeOffer      ? std::string("y\n")
-                : p == ePrompt::InventoryMenu ? std::string("d\n")
-                                              : PoliteAnswer(p);
+         return p == ePrompt::Gnome       ? std::string("y\n")
+                : p == ePrompt::Inventory ? std::string("d\n")
+                                          : PoliteAnswer(p);
      }},
     {"gnome question", ePrompt::GnomeQuestion, 0,
      [](ePrompt p, cPromptPlayer& me) {
@@ -374,13 +374,13 @@ const cEndingCase kEndingCases[] = {
              return me.Saw("Recieved Gnome") ? std::string(1, me.Shuttle(kGnomeCell, {8, 1})) + "\n"
                                              : Towards(me, kGnomeCell);
          }
-         return p == ePrompt::GnomeOffer ? std::string("y\n") : PoliteAnswer(p);
+         return p == ePrompt::Gnome ? std::string("y\n") : PoliteAnswer(p);
      }},
-    {"play again after a win", ePrompt::PlayAgain, 0,
+    {"play again after a win", ePrompt::Replay, 0,
      [](ePrompt p, cPromptPlayer& me) {
          return p == ePrompt::Direction ? Towards(me, {9, 7}) : PoliteAnswer(p);
      }},
-    {"play again after a death", ePrompt::PlayAgain, 100,
+    {"play again after a death", ePrompt::Replay, 100,
      [](ePrompt p, cPromptPlayer& me) {
          // Stall every round and eat nothing until the monsters win.
          return p == ePrompt::Direction ? Wander(me)
@@ -388,8 +388,7 @@ const cEndingCase kEndingCases[] = {
                 : p == ePrompt::UseItem ? std::string("q\n")
                                         : PoliteAnswer(p);
      }},
-    {"press enter", ePrompt::PressEnter, 0,
-     [](ePrompt p, cPromptPlayer&) { return PoliteAnswer(p); }},
+    {"press enter", ePrompt::Exit, 0, [](ePrompt p, cPromptPlayer&) { return PoliteAnswer(p); }},
 };
 
 TEST(InputEnds, AtAnyQuestionTheGameSavesAndLeavesWithoutAskingAgain) {
@@ -409,7 +408,7 @@ TEST(InputEnds, AtAnyQuestionTheGameSavesAndLeavesWithoutAskingAgain) {
         EXPECT_EQ(player->Asked(ending.at), 1) << ending.name << "; " << player->Summary();
         EXPECT_EQ(GameFaults(game, player.get()), "") << ending.name;
         // Nothing is asked once nobody can answer.
-        EXPECT_EQ(player->QuestionsAfterInputEnded(game.transcript), 0u) << ending.name;
+        EXPECT_EQ(player->QuestionsAfterInputEnded(*game.console), 0u) << ending.name;
     }
 }
 

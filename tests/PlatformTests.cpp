@@ -113,7 +113,7 @@ TEST(TextArt, KeepsEveryByteIncludingZerosAndCarriageReturns) {
     LoadPlotText("zero.txt", page);
     EXPECT_EQ(page.length, 9);
     cSession session;
-    ShowTextArt(art);
+    ShowTextArt("Skeleton", art);
     ShowPlotText(page);
     EXPECT_EQ(session.Output(), bytes + bytes);
 }
@@ -141,7 +141,7 @@ TEST(TextArt, MissingDirectoryOrEmptyFileGivesNoPicture) {
 
     EXPECT_TRUE(LoadTextArt("empty.txt", art));
     EXPECT_EQ(art.length, 0);
-    ShowTextArt(art);
+    ShowTextArt("Skeleton", art);
     EXPECT_EQ(session.Take(), "");
 
     cPlotText page;

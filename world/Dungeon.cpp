@@ -116,17 +116,62 @@ char AskDirection() {
     SetConsoleTextAttribute(gConsoleOutput, kColourGreen);
     std::cout << "\nWhich way do you want to go?" << std::endl;
     SetConsoleTextAttribute(gConsoleOutput, kColourYellow);
-    std::cout << "(N)orth\n"
-              << "(S)outh\n"
-              << "(E)ast\n"
-              << "(W)est\n"
-              << "(M)ap\n"
-              << "(I)nventory\n"
-              << "(C)ondition\n"
-              << "(Q)uit\n"
-              << "?:";
+    static const std::vector<cChoice> kDirections{
+        {"(N)orth", "n"}, {"(S)outh", "s"},     {"(E)ast", "e"},      {"(W)est", "w"},
+        {"(M)ap", "m"},   {"(I)nventory", "i"}, {"(C)ondition", "c"}, {"(Q)uit", "q"},
+    };
+    WriteChoices(kDirections);
     SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
+    ShowPrompt(ePrompt::Direction, kDirections);
     return ReadAnswer(eAnswerCase::Lower, eRestOfLine::Discarded).value_or('q');
+}
+
+namespace {
+
+// "3", "3 to 5", "1, 3 to 5 and 8" for ascending column numbers.
+std::string ColumnList(const std::vector<int>& columns) {
+    std::vector<std::string> runs;
+    for (std::size_t i = 0; i < columns.size();) {
+        std::size_t last = i;
+        while (last + 1 < columns.size() && columns[last + 1] == columns[last] + 1) {
+            ++last;
+        }
+        runs.push_back(std::to_string(columns[i]) +
+                       (last > i ? " to " + std::to_string(columns[last]) : ""));
+        i = last + 1;
+    }
+    std::string list;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        list += (i == 0 ? "" : (i + 1 == runs.size() ? " and " : ", ")) + runs[i];
+    }
+    return list;
+}
+
+}  // namespace
+
+std::vector<std::string> MapInWords(const std::vector<std::string>& rows) {
+    std::vector<std::string> words;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        std::vector<int> seen;
+        int here = 0;
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            if (rows[r][c] == 'X') {
+                here = static_cast<int>(c) + 1;
+            } else if (rows[r][c] != ' ') {
+                seen.push_back(static_cast<int>(c) + 1);
+            }
+        }
+        std::string sentence = "Row " + std::to_string(r + 1) + ": ";
+        if (!seen.empty()) {
+            sentence += (seen.size() == 1 ? "seen at column " : "seen at columns ") +
+                        ColumnList(seen) + (here != 0 ? "; " : "");
+        }
+        if (here != 0) {
+            sentence += "you are at column " + std::to_string(here);
+        }
+        words.push_back(sentence + (seen.empty() && here == 0 ? "nothing seen." : "."));
+    }
+    return words;
 }
 
 void ShowMap(int row, int column) {
@@ -137,12 +182,12 @@ void ShowMap(int row, int column) {
     std::cout << "O = Visited Area" << std::endl;
     std::cout << "X = Current Location" << std::endl;
     std::cout << "\n" << std::endl;
-    std::string map;
+    std::vector<std::string> rows;
     for (int r = 0; r < kDungeonSize; ++r) {
-        map.append(gVisitedGrid + r * kDungeonSize, kDungeonSize);
-        map.push_back('\n');
+        rows.emplace_back(gVisitedGrid + r * kDungeonSize, kDungeonSize);
     }
-    std::cout << map << std::endl;
+    ShowMapRows(rows, MapInWords(rows));
+    std::cout << std::endl;
     gVisitedGrid[row * kDungeonSize + column] = 'O';
     SetConsoleTextAttribute(gConsoleOutput, kColourNormal);
 }

@@ -12,6 +12,8 @@
 // visited grid if they are open passage; pages, the gnome, the exit and walls never are.
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class cCharacter;
 
@@ -36,5 +38,9 @@ char AskDirection();
 
 // Prints the visited grid with the player's cell marked 'X'; the cell counts as visited after.
 void ShowMap(int row, int column);
+
+// The map's rows as a listener hears them, a sentence each, counted from 1 at the north and the
+// west: "Row 2: seen at columns 1 to 3 and 5; you are at column 4." or "Row 7: nothing seen."
+std::vector<std::string> MapInWords(const std::vector<std::string>& rows);
 
 #endif

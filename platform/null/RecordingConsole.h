@@ -4,7 +4,8 @@
 // A console with no terminal behind it: every colour change is written into standard output
 // as {N} (the attribute number), so a transcript shows exactly where each colour starts; the
 // caption, the window moves and the restores are kept in a shared record for the caller to
-// inspect after the console is gone. The window starts at (100, 50)-(740, 450).
+// inspect after the console is gone, and so are the prompts and the pictures' names, which the
+// game tells every console. The window starts at (100, 50)-(740, 450).
 
 #include <iostream>
 #include <memory>
@@ -18,6 +19,8 @@ struct cConsoleRecord {
     std::string title;
     std::vector<cWindowRect> moves;
     int restores = 0;
+    std::vector<ePrompt> prompts;       // each prompt as the game began to wait for its answer
+    std::vector<std::string> pictures;  // each picture's name as it was shown
 };
 
 class cRecordingConsole : public cConsole {
@@ -40,6 +43,13 @@ class cRecordingConsole : public cConsole {
         m_rect.bottom = m_rect.top + height;
     }
     void Restore() override { ++m_record->restores; }
+    void Prompt(ePrompt kind, const std::vector<cChoice>&) override {
+        m_record->prompts.push_back(kind);
+    }
+    void ShowPicture(const std::string& name, std::string_view bytes) override {
+        m_record->pictures.push_back(name);
+        cConsole::ShowPicture(name, bytes);
+    }
 
   private:
     std::shared_ptr<cConsoleRecord> m_record;

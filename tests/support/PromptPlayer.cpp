@@ -8,28 +8,6 @@
 
 namespace {
 
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// The drop menu lists the companions, one "(N)name" line each, between its question and "?:".
-bool EndsWithDropQuestion(const std::string& plain) {
-    const std::string question = "Which item do you want to drop?\n";
-    const std::size_t at = plain.rfind(question);
-    if (at == std::string::npos || !EndsWith(plain, "?:")) {
-        return false;
-    }
-    std::istringstream entries(
-        plain.substr(at + question.size(), plain.size() - 2 - at - question.size()));
-    for (std::string line; std::getline(entries, line);) {
-        if (line.empty() || line[0] != '(') {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool Passable(int row, int column, const cCell& target) {
     if (row < 0 || row >= kDungeonSize || column < 0 || column >= kDungeonSize) {
         return false;
@@ -81,76 +59,6 @@ char FirstStep(const cCell& from, const cCell& target) {
 
 }  // namespace
 
-const char* PromptName(ePrompt prompt) {
-    switch (prompt) {
-        case ePrompt::Name:
-            return "name";
-        case ePrompt::Weapon:
-            return "weapon";
-        case ePrompt::Direction:
-            return "direction";
-        case ePrompt::Fight:
-            return "fight";
-        case ePrompt::InventoryMenu:
-            return "inventory menu";
-        case ePrompt::UseItem:
-            return "use item";
-        case ePrompt::DropItem:
-            return "drop item";
-        case ePrompt::Loot:
-            return "loot";
-        case ePrompt::GnomeOffer:
-            return "gnome offer";
-        case ePrompt::GnomeQuestion:
-            return "gnome question";
-        case ePrompt::PlayAgain:
-            return "play again";
-        case ePrompt::PressEnter:
-            return "press enter";
-        default:
-            return "unknown";
-    }
-}
-
-ePrompt PromptAtEnd(const std::string& plain) {
-    struct cEnding {
-        const char* text;
-        ePrompt prompt;
-    };
-    static const cEnding kEndings[] = {
-        {"What is your name? ", ePrompt::Name},
-        {"Do you take the Gnome of Antithesis(y/n)? ", ePrompt::GnomeOffer},
-        {"(y/n): ", ePrompt::GnomeQuestion},
-        {"Press Enter to exit", ePrompt::PressEnter},
-        {"(A)xe\n?:", ePrompt::Weapon},
-        {"(C)ondition\n(Q)uit\n?:", ePrompt::Direction},
-        {"(R)un\n(I)nventory\n?:", ePrompt::Fight},
-        {"(D)rop\n(U)se\n(Q)uit\n?:", ePrompt::InventoryMenu},
-        {"(Q)uit\n\n?:", ePrompt::UseItem},
-        {"(y/n)?\n?:", ePrompt::Loot},
-        {"Do you want to play again?\n?:", ePrompt::PlayAgain},
-    };
-    for (const cEnding& ending : kEndings) {
-        if (EndsWith(plain, ending.text)) {
-            return ending.prompt;
-        }
-    }
-    return EndsWithDropQuestion(plain) ? ePrompt::DropItem : ePrompt::Unknown;
-}
-
-std::size_t CountQuestions(const std::string& text) {
-    static const char* const kQuestionEnds[] = {"?:", "(y/n): ", "(y/n)? ", "What is your name? "};
-    std::size_t count = 0;
-    for (const char* end : kQuestionEnds) {
-        const std::string mark = end;
-        for (std::size_t at = text.find(mark); at != std::string::npos;
-             at = text.find(mark, at + mark.size())) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 cPromptPlayer::cPromptPlayer(tPolicy policy, std::size_t maxAnswers)
     : m_policy(std::move(policy)), m_maxAnswers(maxAnswers) {}
 
@@ -167,15 +75,16 @@ std::string cPromptPlayer::Feed() {
     const std::string& raw = m_session->Transcript();
     m_plain += StripColours(raw.substr(m_rawSeen));
     m_rawSeen = raw.size();
+    const std::vector<ePrompt>& prompts = m_session->console().prompts;
     std::string answer;
-    if (m_answers < m_maxAnswers) {
-        const ePrompt prompt = PromptAtEnd(m_plain);
+    if (m_answers < m_maxAnswers && !prompts.empty()) {
+        const ePrompt prompt = prompts.back();
         ++m_asked[prompt];
         answer = m_policy(prompt, *this);
     }
     if (answer.empty()) {
         m_inputEnded = true;
-        m_rawAtEnd = raw.size();
+        m_promptsAtEnd = prompts.size();
     } else {
         ++m_answers;
     }
@@ -219,11 +128,11 @@ char cPromptPlayer::Shuttle(cCell first, cCell second) {
     return step;
 }
 
-std::size_t cPromptPlayer::QuestionsAfterInputEnded(const std::string& transcript) const {
-    if (!m_inputEnded || m_rawAtEnd > transcript.size()) {
+std::size_t cPromptPlayer::QuestionsAfterInputEnded(const cConsoleRecord& console) const {
+    if (!m_inputEnded || m_promptsAtEnd > console.prompts.size()) {
         return 0;
     }
-    return CountQuestions(transcript.substr(m_rawAtEnd));
+    return console.prompts.size() - m_promptsAtEnd;
 }
 
 std::string cPromptPlayer::Summary() const {
@@ -245,7 +154,7 @@ std::string PoliteAnswer(ePrompt prompt) {
             return "q\n";
         case ePrompt::Fight:
             return "a\n";
-        case ePrompt::InventoryMenu:
+        case ePrompt::Inventory:
             return "q\n";
         case ePrompt::UseItem:
             return "0\n";
@@ -253,15 +162,14 @@ std::string PoliteAnswer(ePrompt prompt) {
             return "9\n";
         case ePrompt::Loot:
             return "y\n";
-        case ePrompt::GnomeOffer:
+        case ePrompt::Gnome:
         case ePrompt::GnomeQuestion:
-        case ePrompt::PlayAgain:
+        case ePrompt::Replay:
             return "n\n";
-        case ePrompt::PressEnter:
+        case ePrompt::Exit:
             return "\n";
-        default:
-            return std::string();
     }
+    return std::string();
 }
 
 std::string GameFaults(const cGameResult& game, const cPromptPlayer* player) {
@@ -276,7 +184,7 @@ std::string GameFaults(const cGameResult& game, const cPromptPlayer* player) {
         faults << "the console was not restored\n";
     }
     if (player != nullptr && player->inputEnded()) {
-        const std::size_t after = player->QuestionsAfterInputEnded(game.transcript);
+        const std::size_t after = player->QuestionsAfterInputEnded(*game.console);
         if (after > kMaxPromptsAfterInputEnds) {
             faults << after << " questions asked after the input ended\n";
         }

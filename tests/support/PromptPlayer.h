@@ -1,8 +1,9 @@
 #ifndef VAULTREACH_TESTS_SUPPORT_PROMPTPLAYER_H
 #define VAULTREACH_TESTS_SUPPORT_PROMPTPLAYER_H
 
-// A scripted player that reads the screen: whenever the game wants input and none is left, it
-// looks at the question at the end of the transcript and asks its policy for the answer. It
+// A scripted player: whenever the game wants input and none is left, it asks its policy for the
+// answer to the prompt the game last told the console it waits on (never guessed from the
+// text). It
 // finds its way about the dungeon by asking for the map and walking along open cells, so tests
 // can reach the gnome, the story pages, fights and loot without knowing the random draws.
 
@@ -13,30 +14,6 @@
 #include <string>
 
 #include "support/TestPlatform.h"
-
-enum class ePrompt {
-    Name,
-    Weapon,
-    Direction,
-    Fight,
-    InventoryMenu,
-    UseItem,
-    DropItem,
-    Loot,
-    GnomeOffer,
-    GnomeQuestion,
-    PlayAgain,
-    PressEnter,
-    Unknown
-};
-
-const char* PromptName(ePrompt prompt);
-
-// The question that the plain transcript (colour marks removed) ends with.
-ePrompt PromptAtEnd(const std::string& plain);
-
-// Every question the game can ask ends in one of these; counting them counts questions.
-std::size_t CountQuestions(const std::string& text);
 
 struct cCell {
     int row;
@@ -79,8 +56,8 @@ class cPromptPlayer {
     // After the game.
     bool inputEnded() const { return m_inputEnded; }
     std::size_t answers() const { return m_answers; }
-    // Questions printed after the input had ended, given the whole transcript of the game.
-    std::size_t QuestionsAfterInputEnded(const std::string& transcript) const;
+    // Prompts the game waited on after the input had ended, given what its console saw.
+    std::size_t QuestionsAfterInputEnded(const cConsoleRecord& console) const;
     // Which prompts were asked how often, for failure messages.
     std::string Summary() const;
 
@@ -95,8 +72,8 @@ class cPromptPlayer {
     std::map<ePrompt, int> m_asked;
     std::size_t m_answers = 0;
     bool m_inputEnded = false;
-    std::size_t m_rawAtEnd = 0;    // the transcript's length when the input ended
-    std::size_t m_lastStepAt = 0;  // where the transcript stood when the last step was taken
+    std::size_t m_promptsAtEnd = 0;  // the prompts the console had seen when the input ended
+    std::size_t m_lastStepAt = 0;    // where the transcript stood when the last step was taken
     bool m_shuttleOut = true;
 };
 

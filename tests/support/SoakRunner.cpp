@@ -113,19 +113,24 @@ cSoakOutcome cSoakRunner::Play(const cSoakGame& game) {
         m_directory.Remove(name);
     }
     cSoakOutcome outcome;
-    auto console = std::make_shared<cConsoleRecord>();
+    std::shared_ptr<cConsoleRecord> console;
     {
         cSession session(game.input);
-        Sys_InstallConsole(std::make_unique<cRecordingConsole>(console));
+        console = session.FreshConsole(true);
         session.clock().calendarSeconds = game.seed;
         // The pauses spin on the clock; with each reading a tenth of a second later they end
         // after a few readings, and nothing else in a game depends on how long it took.
         session.clock().step = 100;
         gEncounterChance = game.encounterChance;
-        session.input().SetFeeder([&session, &outcome]() {
+        std::size_t promptsAtInputEnd = 0;
+        session.input().SetFeeder([&session, &outcome, &console, &promptsAtInputEnd]() {
             if (!outcome.inputEnded) {
                 outcome.inputEnded = true;
                 outcome.inputEndedAt = session.Output().size();
+                promptsAtInputEnd = console->prompts.size();
+                if (!console->prompts.empty()) {
+                    outcome.promptAtInputEnd = console->prompts.back();
+                }
             } else if (++outcome.readsAfterInputEnds > kMaxReadsAfterInputEnds) {
                 // Stops a prompt loop so that the fault is reported instead of hanging the run.
                 Sys_RequestQuit();
@@ -137,8 +142,7 @@ cSoakOutcome cSoakRunner::Play(const cSoakGame& game) {
         outcome.status = GameMain(1, argv);
         outcome.transcript = session.Output();
         if (outcome.inputEnded) {
-            outcome.promptsAfterInputEnds =
-                CountQuestions(outcome.transcript.substr(outcome.inputEndedAt));
+            outcome.promptsAfterInputEnds = console->prompts.size() - promptsAtInputEnd;
         }
     }
     Sys_InstallAudioBackend(nullptr);

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "support/TestPlatform.h"
@@ -38,6 +39,7 @@ struct cSoakOutcome {
     bool inputEnded = false;       // the game read past the end of the input
     std::size_t inputEndedAt = 0;  // the transcript's length at that moment
     std::size_t promptsAfterInputEnds = 0;
+    std::optional<ePrompt> promptAtInputEnd;  // the prompt the game waited on as the input ended
     int readsAfterInputEnds = 0;
     std::string transcript;  // colour marks included
 

@@ -36,6 +36,12 @@ cSession::cSession(const std::string& input, bool consoleUsable)
     }
 }
 
+std::shared_ptr<cConsoleRecord> cSession::FreshConsole(bool usable) {
+    m_record = std::make_shared<cConsoleRecord>();
+    Sys_InstallConsole(std::make_unique<cRecordingConsole>(m_record, usable));
+    return m_record;
+}
+
 cSession::~cSession() {
     std::cout.rdbuf(m_savedOut);
     std::cin.rdbuf(m_savedIn);
@@ -186,9 +192,7 @@ cGameResult RunGame(const cGameOptions& options) {
     }
     {
         cSession session(options.input, options.consoleUsable);
-        // The game sets up the console itself; start from a console that has not been.
-        Sys_InstallConsole(std::make_unique<cRecordingConsole>(
-            result.console = std::make_shared<cConsoleRecord>(), options.consoleUsable));
+        result.console = session.FreshConsole(options.consoleUsable);
         session.clock().calendarSeconds = options.seed;
         result.audio = std::make_shared<cAudioRecord>();
         if (!options.realAudio) {

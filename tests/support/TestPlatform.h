@@ -67,6 +67,9 @@ class cSession {
     cScriptedInput& input() { return m_input; }
     cVirtualClock& clock() { return *m_clock; }
     cConsoleRecord& console() { return *m_record; }
+    // A recording console that has not been set up yet, with a record of its own, in place of
+    // the session's (a game sets up its console itself).
+    std::shared_ptr<cConsoleRecord> FreshConsole(bool usable);
 
   private:
     cTranscriptBuffer m_output;
