@@ -66,7 +66,9 @@ function changedRuns(a, b) {
 const lines = (file) => fs.readFileSync(file, 'utf8').split('\n');
 const runs = withMode ? changedRuns(lines(pipedPlain), lines(pipedMode)) : [];
 // A drawing the mode writes as one line is a picture and its name; as several, the map in words.
-const names = new Set(runs.filter((r) => r.mode.length === 1).map((r) => r.mode[0].trim()));
+// On a pipe nothing echoes the answer's line end, so a name can follow the prompt on its line.
+const names = new Set(runs.filter((r) => r.mode.length === 1)
+  .map((r) => r.mode[0].slice(r.mode[0].startsWith(r.plain[0]) ? r.plain[0].length : 0).trim()));
 const mapWords = runs.filter((r) => r.mode.length > 1).flatMap((r) => r.mode.map(flat)).filter(Boolean);
 // Drawings: the pictures' files, and what the mode replaced that is more than a letter or two.
 const drawings = [...new Set([...pictureLines.map(flat), ...runs.flatMap((r) => r.plain.map(flat))
@@ -74,6 +76,8 @@ const drawings = [...new Set([...pictureLines.map(flat), ...runs.flatMap((r) => 
 if (withMode) {
   console.log(`the mode writes ${runs.length} drawings otherwise: names ${[...names].map((n) => `"${n}"`).join(', ')};` +
     ` the map in ${mapWords.length} lines of words`);
+  rule(runs.length > 0 && runs.every((r) => r.mode.some((line) => line.trim())) && mapWords.length > 0,
+    'on a pipe, the mode writes each drawing as words: a picture as its name, the map as sentences');
 }
 
 // The game is waiting for an answer: its main thread blocks in the poll of the answer line
@@ -159,11 +163,13 @@ try {
   const titleAt = await waitForPrompt('', 60000);
   const titleQuiet = await quiet(titleAt + 60000, titleAt);
   output0 = output();
-  // Orca names the window as it opens: the game's caption, not its text.
+  // Orca names the window as it opens, before any of the game's text: the game's caption.
   const caption = xdotool('getwindowname', window);
-  const atTitle = orcaSpeech().filter((u) => u.at >= openedAt && flat(u.text) !== caption);
+  const opening = orcaSpeech().filter((u) => u.at >= openedAt);
+  const named = opening.findIndex((u) => flat(u.text) !== '' && flat(u.text) !== caption);
+  const atTitle = opening.slice(Math.max(0, named));
   console.log(`title: the name prompt after ${((titleAt - openedAt) / 1000).toFixed(1)} s; Orca spoke ` +
-    `${atTitle.reduce((n, u) => n + u.text.length, 0)} characters for the ${flat(output0).length} written`);
+    `${atTitle.reduce((n, u) => n + u.text.length, 0)} characters for the ${output0.length} written`);
   show(atTitle, openedAt);
   const titleSaid = flat(atTitle.map((u) => u.text).join(' '));
   for (const line of ['Vaultreach awaits.', 'YOU!']) {

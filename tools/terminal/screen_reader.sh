@@ -8,8 +8,8 @@
 # preloaded clock) and prints, for each answer, what Orca spoke. It fails when a passage is not
 # spoken whole, once and in order, when a drawing's lines are spoken, when a picture is not named
 # once, when the map is not spoken as words, when the title's "Vaultreach awaits." and "YOU!"
-# are not spoken, when speech goes on more than 10 s past a passage's end at 180 words a minute,
-# or when another screen reader already runs. Everything it starts is stopped by process id when
+# are not spoken, when speech goes on more than 10 s past a fight round's end at 180 words a
+# minute, or when another screen reader already runs. Everything it starts is stopped by process id when
 # it exits, however it exits.
 # Usage: tools/terminal/screen_reader.sh [--without-mode] [BUILD_DIR]   (default build, which
 #   needs -DVAULTREACH_TESTS=ON for the preloaded clock)
