@@ -74,7 +74,7 @@ start_reader_desktop "$scratch/reader"
 echo "Orca $(orca --version), sakura $(dpkg-query -W -f '${Version}' sakura) on VTE" \
   "$(dpkg-query -W -f '${Version}' libvte-2.91-0) on $DISPLAY; the game ${mode[*]:-without the mode}"
 status=0
-timeout 540 node "$root/tools/terminal/listen.mjs" "$game" "$scratch/play" "$scratch/output" \
+timeout 720 node "$root/tools/terminal/listen.mjs" "$game" "$scratch/play" "$scratch/output" \
   "$scratch/piped-plain" "$piped_mode" "$run/logs/orca.log" "$VAULTREACH_SPEECH_LOG" || status=$?
 cp "$scratch/output" "$run/logs/game-output.log" 2>/dev/null || true
 exit "$status"
