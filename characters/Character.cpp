@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/Console.h"
-#include "platform/Files.h"
+#include "platform/System.h"
 #include "platform/Text.h"
 
 namespace {

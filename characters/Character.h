@@ -22,7 +22,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Files.h"
+#include "platform/System.h"
 #include "weapons/Weapon.h"
 
 // Rows and columns of the dungeon's grid, on which every position lies.

@@ -13,8 +13,8 @@
 #include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
-#include "platform/StandardStreams.h"
 #include "platform/StoryLine.h"
+#include "platform/System.h"
 #include "platform/Text.h"
 #include "weapons/WeaponManager.h"
 

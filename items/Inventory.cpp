@@ -8,7 +8,7 @@
 #include "platform/Answer.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 namespace {}  // namespace
 

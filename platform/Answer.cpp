@@ -4,7 +4,7 @@
 #include <iostream>
 #include <limits>
 
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 std::optional<char> ReadAnswer(eAnswerCase answerCase, eRestOfLine rest) {
     char answer = 0;

@@ -6,8 +6,8 @@
 #include <limits>
 #include <sstream>
 
-#include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/System.h"
 #include "platform/TableFile.h"
 #include "platform/Text.h"
 

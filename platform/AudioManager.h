@@ -33,6 +33,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/System.h"
+
 constexpr std::int64_t kMaxSoundListBytes = 1024 * 1024;
 constexpr std::size_t kMaxSoundEntries = 256;
 constexpr std::int64_t kMaxEffectBytes = 1024 * 1024;
@@ -71,9 +73,6 @@ class cAudioBackend {
     virtual Mix_Music* LoadMusic(const std::string& path) = 0;
     virtual void PlayMusic(Mix_Music* music, int loops) = 0;
 };
-
-// Null puts SDL_mixer back.
-void Sys_InstallAudioBackend(std::unique_ptr<cAudioBackend> backend);
 
 class cAudioManager {
   public:

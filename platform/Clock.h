@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/System.h"
+
 class cClock {
   public:
     virtual ~cClock() = default;
@@ -25,16 +27,5 @@ class cClock {
     // better, since the current tick may be most of a millisecond old.
     virtual void SleepUntilTick(std::uint32_t tick);
 };
-
-std::uint32_t Sys_TickCount();
-std::int64_t Sys_CalendarSeconds();
-void Sys_Sleep(std::uint32_t milliseconds);
-void Sys_SleepUntilTick(std::uint32_t tick);
-
-// Replaces the clock (tests); null puts the system clock back.
-void Sys_InstallClock(std::unique_ptr<cClock> clock);
-
-// The operating system's clock; one implementation per system.
-std::unique_ptr<cClock> Sys_CreateSystemClock();
 
 #endif

@@ -6,7 +6,7 @@
 
 #include "platform/Clock.h"
 #include "platform/ScreenReaderConsole.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 #include "platform/Text.h"
 
 cConsole* gConsoleOutput = nullptr;

@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/System.h"
+
 using tAttribute = std::uint16_t;
 
 constexpr tAttribute kColourDarkRed = 4;
@@ -148,16 +150,5 @@ void ShowMapRows(const std::vector<std::string>& rows, const std::vector<std::st
 // Moves the window by +15, -15, +15, -15 pixels on both axes, 40 ms apart, from where it is
 // when the shake starts, and leaves it exactly there.
 void ShakeScreen();
-
-// Replaces the console implementation that InitConsole will use (tests), destroying the previous
-// one; null puts the terminal console back.
-void Sys_InstallConsole(std::unique_ptr<cConsole> console);
-
-// Restores the console (see cConsole::Restore) if one was set up. It also happens by itself at
-// process exit, however the process leaves.
-void Sys_RestoreConsole();
-
-// The console for the process's real standard output (see the top of this file).
-std::unique_ptr<cConsole> Sys_CreateTerminalConsole();
 
 #endif

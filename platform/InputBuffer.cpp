@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 namespace {
 
@@ -44,9 +44,9 @@ cInputBuffer::int_type cInputBuffer::underflow() {
     return traits_type::to_int_type(*gptr());
 }
 
-void Sys_UseStandardBuffers(cInputBuffer& input, cOutputBuffer& output) {
+void UseStandardBuffers(cInputBuffer& input, cOutputBuffer& output) {
     g_input = &input;
-    Sys_UseOutputBuffer(&output);
+    UseOutputBuffer(&output);
     if (g_originalOutput == nullptr) {
         g_originalInput = std::cin.rdbuf(&input);
         g_originalOutput = std::cout.rdbuf(&output);

@@ -11,7 +11,7 @@
 // and for good once the system has reported the end of its input, a read that would wait finds
 // the end of input instead; what was read before still comes first.
 //
-// Sys_UseStandardBuffers puts a system's two buffers behind std::cin and std::cout (the first
+// UseStandardBuffers puts a system's two buffers behind std::cin and std::cout (the first
 // time it is called) and makes them the ones the Sys_ functions act on. At exit, the last words
 // are written and the standard library's own buffers are put back, so that its final flush
 // finds them again.
@@ -43,6 +43,6 @@ class cInputBuffer : public std::streambuf {
     bool m_ended = false;
 };
 
-void Sys_UseStandardBuffers(cInputBuffer& input, cOutputBuffer& output);
+void UseStandardBuffers(cInputBuffer& input, cOutputBuffer& output);
 
 #endif

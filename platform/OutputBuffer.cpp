@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 namespace {
 
@@ -119,11 +119,11 @@ void cOutputBuffer::TrackCursor(const char* next, const char* end) {
     }
 }
 
-void Sys_UseOutputBuffer(cOutputBuffer* buffer) {
+void UseOutputBuffer(cOutputBuffer* buffer) {
     g_output = buffer;
 }
 
-void Sys_NoteLineEndEchoed() {
+void NoteLineEndEchoed() {
     if (g_output != nullptr) {
         g_output->SetAtLineStart();
     }

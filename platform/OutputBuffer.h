@@ -16,8 +16,8 @@
 // with the next text, so every piece of text ends where the cursor stands; a terminal screen
 // reader, before the player's first key, speaks only new text that ends at the cursor.
 //
-// Sys_UseOutputBuffer makes a buffer the one that Sys_FlushOutput, Sys_SetLineEndWrap,
-// Sys_OutputAtLineStart and Sys_NoteLineEndEchoed act on (Sys_UseStandardBuffers calls it).
+// UseOutputBuffer makes a buffer the one that Sys_FlushOutput, Sys_SetLineEndWrap,
+// Sys_OutputAtLineStart and NoteLineEndEchoed act on (UseStandardBuffers calls it).
 
 #include <cstddef>
 #include <streambuf>
@@ -62,9 +62,9 @@ class cOutputBuffer : public std::streambuf {
     eEscape m_escape = eEscape::None;
 };
 
-void Sys_UseOutputBuffer(cOutputBuffer* buffer);
+void UseOutputBuffer(cOutputBuffer* buffer);
 // The terminal echoed a line end the player typed: the cursor stands at the start of a line,
 // whatever the game wrote last.
-void Sys_NoteLineEndEchoed();
+void NoteLineEndEchoed();
 
 #endif

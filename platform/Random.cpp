@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "platform/Clock.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 std::mt19937 gRandom;
 int gPauseJitter = kStartingPauseJitter;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 namespace {
 

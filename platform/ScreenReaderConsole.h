@@ -16,8 +16,4 @@
 
 std::unique_ptr<cConsole> MakeScreenReaderConsole(std::unique_ptr<cConsole> inner);
 
-// True when the environment asks for the screen-reader mode (VAULTREACH_SCREEN_READER set to
-// anything but empty or "0").
-bool Sys_ScreenReaderRequested();
-
 #endif

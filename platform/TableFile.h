@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/Files.h"
+#include "platform/System.h"
 
 struct cTableFile {
     eFileRead Read(std::int64_t maxBytes, std::string& text);

@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "platform/Console.h"
-#include "platform/Files.h"
+#include "platform/System.h"
 
 namespace {
 

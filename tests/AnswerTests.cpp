@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/Answer.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 #include "support/TestPlatform.h"
 
 namespace {

@@ -134,4 +134,24 @@ TEST(Map, ShowsOnlyWhatWasSeenAndMarksThePlayer) {
     EXPECT_EQ(session.Take(), expected + "\n{7}");
 }
 
+// What a listener hears for one row: columns from 1 at the west edge, runs joined, the player
+// apart; the edges and a row of nothing.
+TEST(Map, EachRowInWords) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"          ", "Row 1: nothing seen."},
+        {"X         ", "Row 1: you are at column 1."},
+        {"         X", "Row 1: you are at column 10."},
+        {"O         ", "Row 1: seen at column 1."},
+        {"OOOOOOOOOX", "Row 1: seen at columns 1 to 9; you are at column 10."},
+        {"OXO O  OOO", "Row 1: seen at columns 1, 3, 5 and 8 to 10; you are at column 2."},
+        {"   OO     ", "Row 1: seen at columns 4 to 5."},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(MapInWords({row.first}), std::vector<std::string>{row.second}) << row.first;
+    }
+    const std::vector<std::string> words = MapInWords(std::vector<std::string>(10, "          "));
+    ASSERT_EQ(words.size(), 10u);
+    EXPECT_EQ(words[9], "Row 10: nothing seen.");
+}
+
 }  // namespace

@@ -18,11 +18,11 @@ namespace {
 TEST(FolderSync, SyncsAFolderAndFailsForAnythingElse) {
     cScratchDirectory directory;
     directory.Write("file.txt", "x");
-    EXPECT_EQ(Sys_SyncFolder(directory.path()), eFileReplace::Replaced);
-    EXPECT_EQ(Sys_SyncFolder("."), eFileReplace::Replaced);
+    EXPECT_EQ(SyncFolder(directory.path()), eFileReplace::Replaced);
+    EXPECT_EQ(SyncFolder("."), eFileReplace::Replaced);
     for (const std::string& other :
          {directory.path() + "/file.txt", directory.path() + "/missing", std::string()}) {
-        EXPECT_EQ(Sys_SyncFolder(other), eFileReplace::NotDurable) << other;
+        EXPECT_EQ(SyncFolder(other), eFileReplace::NotDurable) << other;
     }
 }
 

@@ -71,6 +71,55 @@ TEST(GameStartAndEnd, QuitAtOnceWritesTheLogSavesAndSaysGoodbye) {
     EXPECT_GE(game.console->restores, 1);
 }
 
+// The command line: the screen-reader mode by option or by the environment, the usage, and an
+// unknown option refused before anything is written.
+TEST(GameStartAndEnd, OptionsAndTheScreenReaderVariable) {
+    struct cCase {
+        std::vector<std::string> arguments;
+        const char* variable;  // VAULTREACH_SCREEN_READER, or null for unset
+        int status;
+        bool pictureByName;
+    };
+    const cCase cases[] = {
+        {{}, nullptr, 0, false},
+        {{"--screen-reader"}, nullptr, 0, true},
+        {{}, "1", 0, true},
+        {{}, "0", 0, false},
+        {{}, "", 0, false},
+        {{"--screen-reader"}, "0", 0, true},
+        {{"--help"}, nullptr, 0, false},
+        {{"--screen"}, nullptr, 2, false},
+        {{"--screen-reader", "extra"}, nullptr, 2, false},
+    };
+    for (const cCase& test : cases) {
+        const std::string name = ::testing::PrintToString(test.arguments) + " with " +
+                                 (test.variable ? test.variable : "no variable");
+        if (test.variable) {
+            SetEnvironment("VAULTREACH_SCREEN_READER", test.variable, true);
+        }
+        cGameOptions options = Quiet("Ann\na\nq\n\n");
+        options.arguments = test.arguments;
+        const cGameResult game = RunGame(options);
+        SetEnvironment("VAULTREACH_SCREEN_READER", "", true);
+        EXPECT_EQ(game.status, test.status) << name;
+        const bool played = game.directory->Exists("Player.txt");
+        EXPECT_EQ(played, test.status == 0 && test.arguments != std::vector<std::string>{"--help"})
+            << name;
+        if (!played) {
+            EXPECT_FALSE(game.directory->Exists("log.txt")) << name;
+            continue;
+        }
+        EXPECT_EQ(game.transcript.find("{128}Vaultreach\n\n") != std::string::npos,
+                  test.pictureByName)
+            << name;
+        EXPECT_EQ(game.transcript.find("|  ##   ##") == std::string::npos, test.pictureByName)
+            << name;
+    }
+    cGameOptions help = Quiet("");
+    help.arguments = {"--help"};
+    EXPECT_EQ(RunGame(help).transcript.rfind("Usage: vaultreach [--screen-reader]\n", 0), 0u);
+}
+
 TEST(GameStartAndEnd, EveryTurnOpensWithThePassageLineInTheNormalColour) {
     const cGameResult game = RunGame(Quiet("Ann\ns\nm\nq\n"));
     const std::string turn = "{7}\nThe ";

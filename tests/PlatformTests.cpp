@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "platform/Console.h"
+#include "platform/OutputBuffer.h"
 #include "platform/Random.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 #include "platform/TextArt.h"
 #include "support/TestPlatform.h"
 
@@ -100,6 +101,33 @@ TEST(Pause, SurvivesTheTickCountWrapping) {
     session.clock().Set(0xFFFFFF00u);
     Pause(1000);
     EXPECT_EQ(session.clock().Peek(), 0xFFFFFF00u + 1003u);
+}
+
+// What reaches the terminal with the line ends held: every write ends where the text does, the
+// held line ends go out with the next text, and ending the hold writes them.
+TEST(OutputBuffer, HeldLineEndsGoOutWithTheNextText) {
+    class cWrites : public cOutputBuffer {
+      public:
+        std::vector<std::string> writes;
+
+      protected:
+        long WriteSome(const char* bytes, std::size_t count) override {
+            writes.emplace_back(bytes, count);
+            return static_cast<long>(count);
+        }
+    } buffer;
+    std::ostream out(&buffer);
+    buffer.SetHoldsLineEnds(true);
+    out << "Vaultreach awaits.\n" << std::flush;
+    EXPECT_FALSE(buffer.AtLineStart());
+    out << "\nYOU!\n" << std::flush;
+    out << std::flush;
+    out << "OVER THERE!" << std::flush;
+    buffer.SetHoldsLineEnds(false);
+    out << "\n" << std::flush;
+    EXPECT_EQ(buffer.writes,
+              (std::vector<std::string>{"Vaultreach awaits.", "\n\nYOU!", "\nOVER THERE!", "\n"}));
+    EXPECT_TRUE(buffer.AtLineStart());
 }
 
 TEST(TextArt, KeepsEveryByteIncludingZerosAndCarriageReturns) {

@@ -12,10 +12,15 @@
 // a death at exactly 0 health by stalling with the item menu, then a second game; the gnome
 // taken, heard and dropped; every direction command and inventory menu, a whole word typed at
 // the weapon and the fight prompts, a run away and loot refused.
+//
+// The same games show what the game tells its console: every prompt's choices are the ones the
+// player reads, and played with --screen-reader each game is the same game with each picture
+// written as its name and each map as its words, and nothing else changed.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,8 +33,9 @@
 namespace {
 
 // VAULTREACH_REPLAY_DIR in the environment plays (or records) a copy elsewhere instead.
-const std::string kReplayDirectory =
-    std::getenv("VAULTREACH_REPLAY_DIR") ? std::getenv("VAULTREACH_REPLAY_DIR") : VAULTREACH_REPLAY_DIR;
+const std::string kReplayDirectory = std::getenv("VAULTREACH_REPLAY_DIR")
+                                         ? std::getenv("VAULTREACH_REPLAY_DIR")
+                                         : VAULTREACH_REPLAY_DIR;
 
 std::vector<std::string> ReplayNames() {
     std::vector<std::string> names;
@@ -85,6 +91,97 @@ TEST_P(Replay, PlaysAsRecorded) {
                 << outcome.first << " of " << GetParam() << " (tools/record_replays.sh shows how)";
         }
     }
+}
+
+cGameOptions StoredGame(const std::string& name) {
+    const std::string folder = kReplayDirectory + "/" + name;
+    cGameOptions options;
+    options.input = ReadFile(folder + "/input");
+    options.seed = std::atoll(ReadFile(folder + "/seed").c_str());
+    return options;
+}
+
+TEST_P(Replay, EveryPromptOffersTheChoicesThePlayerReads) {
+    const cGameResult game = RunGame(StoredGame(GetParam()));
+    ASSERT_FALSE(game.console->prompts.empty());
+    std::streamoff from = 0;
+    for (const cShownPrompt& prompt : game.console->prompts) {
+        ASSERT_GE(prompt.at, from);
+        const std::string shown = StripColours(game.transcript.substr(
+            static_cast<std::size_t>(from), static_cast<std::size_t>(prompt.at - from)));
+        from = prompt.at;
+        const bool typed = prompt.kind == ePrompt::Name;
+        EXPECT_EQ(prompt.choices.empty(), typed) << PromptName(prompt.kind);
+        for (const cChoice& choice : prompt.choices) {
+            // Each printed label gives its answer in brackets, in lower case (the weapon is
+            // taken as typed, and only "s" and "a" choose one); a question that prints none asks
+            // for y or n, and the last one for Enter.
+            const std::string line = "\n" + choice.label + "\n";
+            if (shown.find(line) != std::string::npos) {
+                const std::size_t open = choice.label.find('(');
+                std::string letter =
+                    choice.label.substr(open + 1, choice.label.find(')') - open - 1);
+                std::transform(letter.begin(), letter.end(), letter.begin(),
+                               [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+                EXPECT_EQ(choice.answer, letter) << choice.label;
+            } else if (prompt.kind == ePrompt::Exit) {
+                EXPECT_NE(shown.find(choice.label), std::string::npos) << choice.label;
+                EXPECT_EQ(choice.answer, "");
+            } else {
+                EXPECT_TRUE(choice.answer == "y" || choice.answer == "n")
+                    << PromptName(prompt.kind) << " offers " << choice.label << " unprinted";
+            }
+        }
+    }
+}
+
+// The transcript with each picture and each map as a screen-reader user gets them.
+std::string AsHeard(std::string transcript, const cConsoleRecord& console) {
+    std::size_t at = 0;
+    const auto replace = [&](const std::string& drawn, const std::string& heard) {
+        at = transcript.find(drawn, at);
+        ASSERT_NE(at, std::string::npos) << heard;
+        transcript.replace(at, drawn.size(), heard);
+        at += heard.size();
+    };
+    std::size_t picture = 0;
+    std::size_t map = 0;
+    // Pictures and maps in the order they were shown: the next of each kind that comes first.
+    while (picture < console.pictures.size() || map < console.maps.size()) {
+        std::string mapDrawn;
+        std::string mapHeard;
+        if (map < console.maps.size()) {
+            for (std::size_t row = 0; row < console.maps[map].rows.size(); ++row) {
+                mapDrawn += console.maps[map].rows[row] + "\n";
+                mapHeard += console.maps[map].words[row] + "\n";
+            }
+        }
+        const std::size_t nextMap =
+            map < console.maps.size() ? transcript.find(mapDrawn, at) : std::string::npos;
+        const std::size_t nextPicture = picture < console.pictures.size()
+                                            ? transcript.find(console.pictures[picture].bytes, at)
+                                            : std::string::npos;
+        if (nextMap < nextPicture) {
+            replace(mapDrawn, mapHeard);
+            ++map;
+        } else {
+            replace(console.pictures[picture].bytes, console.pictures[picture].name + "\n");
+            ++picture;
+        }
+    }
+    return transcript;
+}
+
+TEST_P(Replay, AScreenReaderHearsNamesForPicturesAndWordsForTheMap) {
+    const cGameResult drawn = RunGame(StoredGame(GetParam()));
+    cGameOptions options = StoredGame(GetParam());
+    options.arguments = {"--screen-reader"};
+    const cGameResult heard = RunGame(options);
+    ASSERT_FALSE(drawn.console->pictures.empty());
+    EXPECT_EQ(drawn.console->pictures.front().name, "Vaultreach");
+    EXPECT_EQ(heard.status, drawn.status);
+    EXPECT_EQ(heard.transcript, AsHeard(drawn.transcript, *drawn.console));
+    EXPECT_EQ(heard.File("Player.txt"), drawn.File("Player.txt"));
 }
 
 std::string TestName(const testing::TestParamInfo<std::string>& info) {

@@ -150,7 +150,7 @@ TEST_P(Win32Console, PlaysReadableAndGivesEverythingBack) {
     cFakeConsoleCalls& console = *owned;
     const CONSOLE_SCREEN_BUFFER_INFOEX found = console.state;
     const RECT foundRect = console.rect;
-    Sys_InstallConsole(Sys_CreateWin32Console(std::move(owned)));
+    Sys_InstallConsole(CreateWin32Console(std::move(owned)));
     ASSERT_NE(InitConsole("Vaultreach"), nullptr);
     EXPECT_EQ(console.title, "Vaultreach");
 
@@ -229,7 +229,7 @@ TEST(Win32ConsoleTable, AReadableTableIsNeverWritten) {
     cFakeConsoleCalls& console = *owned;
     console.state.ColorTable[4] = RGB(255, 85, 85);
     console.state.ColorTable[9] = RGB(128, 128, 255);
-    Sys_InstallConsole(Sys_CreateWin32Console(std::move(owned)));
+    Sys_InstallConsole(CreateWin32Console(std::move(owned)));
     ASSERT_NE(InitConsole("Vaultreach"), nullptr);
     SetColour(kColourDarkRed);
     SetColour(kColourBlue);

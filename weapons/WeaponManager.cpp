@@ -5,6 +5,7 @@
 #include <limits>
 #include <sstream>
 
+#include "platform/System.h"
 #include "platform/TableFile.h"
 #include "platform/Text.h"
 

@@ -14,13 +14,32 @@
 
 #include "platform/Console.h"
 
+// A prompt as the game began to wait for its answer, with where standard output then stood
+// (-1 where the output cannot tell).
+struct cShownPrompt {
+    ePrompt kind;
+    std::vector<cChoice> choices;
+    std::streamoff at;
+};
+
+struct cShownPicture {
+    std::string name;
+    std::string bytes;
+};
+
+struct cShownMap {
+    std::vector<std::string> rows;
+    std::vector<std::string> words;
+};
+
 // What the recording console saw besides colours.
 struct cConsoleRecord {
     std::string title;
     std::vector<cWindowRect> moves;
     int restores = 0;
-    std::vector<ePrompt> prompts;       // each prompt as the game began to wait for its answer
-    std::vector<std::string> pictures;  // each picture's name as it was shown
+    std::vector<cShownPrompt> prompts;
+    std::vector<cShownPicture> pictures;
+    std::vector<cShownMap> maps;
 };
 
 class cRecordingConsole : public cConsole {
@@ -43,12 +62,17 @@ class cRecordingConsole : public cConsole {
         m_rect.bottom = m_rect.top + height;
     }
     void Restore() override { ++m_record->restores; }
-    void Prompt(ePrompt kind, const std::vector<cChoice>&) override {
-        m_record->prompts.push_back(kind);
+    void Prompt(ePrompt kind, const std::vector<cChoice>& choices) override {
+        m_record->prompts.push_back({kind, choices, std::cout.tellp()});
     }
     void ShowPicture(const std::string& name, std::string_view bytes) override {
-        m_record->pictures.push_back(name);
+        m_record->pictures.push_back({name, std::string(bytes)});
         cConsole::ShowPicture(name, bytes);
+    }
+    void ShowMap(const std::vector<std::string>& rows,
+                 const std::vector<std::string>& words) override {
+        m_record->maps.push_back({rows, words});
+        cConsole::ShowMap(rows, words);
     }
 
   private:

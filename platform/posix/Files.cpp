@@ -1,4 +1,4 @@
-#include "platform/Files.h"
+#include "platform/System.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -137,5 +137,5 @@ eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& content
         return eFileReplace::NotWritten;
     }
     // Without this a power cut can undo the rename, and the save with it.
-    return Sys_SyncFolder(FolderOf(path));
+    return SyncFolder(FolderOf(path));
 }

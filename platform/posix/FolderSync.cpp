@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-eFileReplace Sys_SyncFolder(const std::string& folder) {
+eFileReplace SyncFolder(const std::string& folder) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         return eFileReplace::NotDurable;

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 bool Sys_StartProcess() {
     // The quit signals are handled before anything else, so that one arriving during start-up

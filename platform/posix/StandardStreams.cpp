@@ -1,4 +1,4 @@
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -51,7 +51,7 @@ class cDescriptorInput : public cInputBuffer {
         const ssize_t n = read(0, bytes, sizeof bytes);
         if (n > 0) {
             if (bytes[n - 1] == '\n' && isatty(0) == 1) {
-                Sys_NoteLineEndEchoed();
+                NoteLineEndEchoed();
             }
             if (g_terminalReplies == nullptr) {
                 input.append(bytes, static_cast<std::size_t>(n));
@@ -105,14 +105,14 @@ void Sys_InstallStandardStreams() {
             fcntl(fd, F_SETFD, FD_CLOEXEC);
         }
     }
-    Sys_UseStandardBuffers(input, output);
+    UseStandardBuffers(input, output);
     InstallHandler(SIGINT, OnQuitSignal);
     InstallHandler(SIGTERM, OnQuitSignal);
     InstallHandler(SIGHUP, OnQuitSignal);
     InstallHandler(SIGPIPE, SIG_IGN);
 }
 
-cTerminalReplies* Sys_TerminalReplies() {
+cTerminalReplies* SharedTerminalReplies() {
     return g_terminalReplies;
 }
 

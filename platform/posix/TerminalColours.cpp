@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/Console.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 #include "platform/posix/TerminalColours.h"
 #include "platform/posix/TerminalQuestions.h"
 #include "platform/posix/TerminalTitle.h"

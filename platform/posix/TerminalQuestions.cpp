@@ -10,7 +10,7 @@
 #include <iostream>
 
 #include "platform/Clock.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ bool IsCoordinate(int value) {
 }
 
 const cTerminalReplies* cTerminalQuestions::Ask(const std::string& questions) {
-    cTerminalReplies* replies = Sys_TerminalReplies();
+    cTerminalReplies* replies = SharedTerminalReplies();
     if (replies == nullptr || !InputIsTheSameTerminal() || Sys_QuitRequested()) {
         return nullptr;
     }

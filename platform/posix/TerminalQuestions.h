@@ -6,7 +6,7 @@
 // A round of questions ends with a Device Attributes request (CSI c), which every terminal
 // answers, so the questions it ignores are known to be unanswered once that answer comes. The
 // wait is 250 ms, up to 5 s while a reply's bytes keep coming. Later answers are taken out
-// of the input whenever they come (Sys_TerminalReplies below), and a later round tells its own
+// of the input whenever they come (SharedTerminalReplies below), and a later round tells its own
 // from them by counting the device attributes. What the player types meanwhile goes back to the
 // game's input, in order. Nothing is asked unless standard input is this terminal and the game
 // is in its foreground, nor once a quit is requested.
@@ -28,7 +28,7 @@ bool IsCoordinate(int value);
 // When standard input is a terminal, everything read from it, by the game's reads and by the
 // rounds of questions alike, goes through this one sorter (TerminalReplies.h). Null when
 // standard input is not a terminal (a pipe or a file), where every byte is the player's.
-cTerminalReplies* Sys_TerminalReplies();
+cTerminalReplies* SharedTerminalReplies();
 
 class cTerminalQuestions {
   public:

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <iostream>
 
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 namespace {
 

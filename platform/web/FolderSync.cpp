@@ -8,6 +8,6 @@
 
 #include "platform/web/PageBridge.h"
 
-eFileReplace Sys_SyncFolder(const std::string& folder) {
+eFileReplace SyncFolder(const std::string& folder) {
     return vr_sync_folder(folder.c_str()) != 0 ? eFileReplace::Replaced : eFileReplace::NotWritten;
 }

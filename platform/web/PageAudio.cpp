@@ -43,6 +43,6 @@ class cPageAudio : public cAudioBackend {
 
 }  // namespace
 
-std::unique_ptr<cAudioBackend> Sys_CreatePageAudio() {
+std::unique_ptr<cAudioBackend> CreatePageAudio() {
     return std::make_unique<cPageAudio>();
 }

@@ -15,6 +15,6 @@
 
 #include "platform/AudioManager.h"
 
-std::unique_ptr<cAudioBackend> Sys_CreatePageAudio();
+std::unique_ptr<cAudioBackend> CreatePageAudio();
 
 #endif

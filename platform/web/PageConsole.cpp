@@ -8,7 +8,7 @@
 // rectangle read back is always the one last placed.
 
 #include "platform/Console.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 #include "platform/web/PageBridge.h"
 
 namespace {

@@ -7,12 +7,12 @@
 #include "platform/Process.h"
 
 #include "platform/AudioManager.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 #include "platform/web/PageAudio.h"
 
 bool Sys_StartProcess() {
     Sys_InstallStandardStreams();
-    Sys_InstallAudioBackend(Sys_CreatePageAudio());
+    Sys_InstallAudioBackend(CreatePageAudio());
     return true;
 }
 

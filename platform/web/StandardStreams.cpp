@@ -3,7 +3,7 @@
 // and the tab closing are the quit request. While the game waits for a line the browser runs
 // on: the read suspends the game (Asyncify) until the page sends one.
 
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 #include <string>
 
@@ -23,7 +23,7 @@ class cLineInput : public cInputBuffer {
         }
         input.append(line, static_cast<std::size_t>(n));
         if (line[n - 1] == '\n') {
-            Sys_NoteLineEndEchoed();
+            NoteLineEndEchoed();
         }
         return true;
     }
@@ -45,7 +45,7 @@ void Sys_InstallStandardStreams() {
     // The page shows each flush at once, like a terminal: a prompt is on screen while the game
     // waits for its answer.
     output.SetWritesEveryFlush(true);
-    Sys_UseStandardBuffers(input, output);
+    UseStandardBuffers(input, output);
 }
 
 bool Sys_QuitRequested() {

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "platform/Clock.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 #include "platform/web/PageBridge.h"
 
 namespace {

@@ -60,6 +60,6 @@ class cSystemConsoleCalls : public cConsoleCalls {
 
 }  // namespace
 
-std::unique_ptr<cConsoleCalls> Sys_CreateSystemConsoleCalls() {
+std::unique_ptr<cConsoleCalls> CreateSystemConsoleCalls() {
     return std::make_unique<cSystemConsoleCalls>();
 }

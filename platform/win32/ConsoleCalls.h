@@ -37,11 +37,11 @@ class cConsoleCalls {
 };
 
 // The calls on this process's real standard output and console window.
-std::unique_ptr<cConsoleCalls> Sys_CreateSystemConsoleCalls();
+std::unique_ptr<cConsoleCalls> CreateSystemConsoleCalls();
 
 // The game's console over `calls`: when standard output is a console screen buffer, its colours,
 // caption, window and buffer, all given back as they were found by Restore; plain text anywhere
 // else (a pipe, a file).
-std::unique_ptr<cConsole> Sys_CreateWin32Console(std::unique_ptr<cConsoleCalls> calls);
+std::unique_ptr<cConsole> CreateWin32Console(std::unique_ptr<cConsoleCalls> calls);
 
 #endif

@@ -5,7 +5,7 @@
 // rename cannot replace an existing file here; a save marked read-only is left alone. Text files
 // get Windows line ends: the logs through the C library's text mode, the save here.
 
-#include "platform/Files.h"
+#include "platform/System.h"
 
 #include <windows.h>
 

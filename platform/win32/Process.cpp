@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 bool Sys_StartProcess() {
     Sys_InstallStandardStreams();

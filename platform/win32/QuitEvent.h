@@ -6,6 +6,6 @@
 
 #include <windows.h>
 
-HANDLE Sys_QuitEvent();
+HANDLE QuitEvent();
 
 #endif

@@ -12,7 +12,7 @@
 // After a close Windows ends the process as soon as the handler returns, so the handler waits
 // for the game to reach its exit first (a few seconds at most).
 
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 
 #include <windows.h>
 
@@ -92,7 +92,7 @@ class cHandleInput : public cInputBuffer {
         }
         const bool more = Append(chunk, n, console, input);
         if (console && chunk[n - 1] == '\n') {
-            Sys_NoteLineEndEchoed();
+            NoteLineEndEchoed();
         }
         return more;
     }
@@ -156,24 +156,24 @@ void Sys_InstallStandardStreams() {
         std::atexit(SignalFinished);
         SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     }
-    Sys_UseStandardBuffers(input, output);
+    UseStandardBuffers(input, output);
 }
 
 bool Sys_QuitRequested() {
     return g_quitRequested;
 }
 
-HANDLE Sys_QuitEvent() {
+HANDLE QuitEvent() {
     static const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     return event;
 }
 
 void Sys_RequestQuit() {
     g_quitRequested = true;
-    SetEvent(Sys_QuitEvent());
+    SetEvent(QuitEvent());
 }
 
 void Sys_ClearQuitRequest() {
     g_quitRequested = false;
-    ResetEvent(Sys_QuitEvent());
+    ResetEvent(QuitEvent());
 }

@@ -19,7 +19,7 @@ class cSystemClock : public cClock {
     // A quit request (Ctrl-C, the window closing) ends the wait at once, so the game can save
     // in the few seconds Windows gives a closing console.
     void Sleep(std::uint32_t milliseconds) override {
-        WaitForSingleObject(Sys_QuitEvent(), milliseconds);
+        WaitForSingleObject(QuitEvent(), milliseconds);
     }
 };
 

@@ -27,7 +27,7 @@
 
 #include "platform/ColourMap.h"
 #include "platform/Console.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 #include "platform/win32/ConsoleCalls.h"
 
 namespace {
@@ -221,7 +221,7 @@ class cWin32Console : public cConsole {
 
 }  // namespace
 
-std::unique_ptr<cConsole> Sys_CreateWin32Console(std::unique_ptr<cConsoleCalls> calls) {
+std::unique_ptr<cConsole> CreateWin32Console(std::unique_ptr<cConsoleCalls> calls) {
     CONSOLE_SCREEN_BUFFER_INFOEX found{};
     if (calls->GetInfo(found)) {
         return std::make_unique<cWin32Console>(std::move(calls), found);
@@ -230,5 +230,5 @@ std::unique_ptr<cConsole> Sys_CreateWin32Console(std::unique_ptr<cConsoleCalls> 
 }
 
 std::unique_ptr<cConsole> Sys_CreateTerminalConsole() {
-    return Sys_CreateWin32Console(Sys_CreateSystemConsoleCalls());
+    return CreateWin32Console(CreateSystemConsoleCalls());
 }

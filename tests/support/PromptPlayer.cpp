@@ -75,10 +75,10 @@ std::string cPromptPlayer::Feed() {
     const std::string& raw = m_session->Transcript();
     m_plain += StripColours(raw.substr(m_rawSeen));
     m_rawSeen = raw.size();
-    const std::vector<ePrompt>& prompts = m_session->console().prompts;
+    const std::vector<cShownPrompt>& prompts = m_session->console().prompts;
     std::string answer;
     if (m_answers < m_maxAnswers && !prompts.empty()) {
-        const ePrompt prompt = prompts.back();
+        const ePrompt prompt = prompts.back().kind;
         ++m_asked[prompt];
         answer = m_policy(prompt, *this);
     }

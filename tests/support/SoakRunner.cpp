@@ -13,7 +13,7 @@
 #include "characters/Character.h"
 #include "characters/Enemy.h"
 #include "game/Game.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 #include "support/PromptPlayer.h"
 
 namespace {
@@ -129,7 +129,7 @@ cSoakOutcome cSoakRunner::Play(const cSoakGame& game) {
                 outcome.inputEndedAt = session.Output().size();
                 promptsAtInputEnd = console->prompts.size();
                 if (!console->prompts.empty()) {
-                    outcome.promptAtInputEnd = console->prompts.back();
+                    outcome.promptAtInputEnd = console->prompts.back().kind;
                 }
             } else if (++outcome.readsAfterInputEnds > kMaxReadsAfterInputEnds) {
                 // Stops a prompt loop so that the fault is reported instead of hanging the run.

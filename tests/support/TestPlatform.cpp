@@ -11,20 +11,19 @@
 #include "characters/Enemy.h"
 #include "game/Game.h"
 #include "platform/Random.h"
-#include "platform/StandardStreams.h"
+#include "platform/System.h"
 #include "world/Dungeon.h"
 
-cSession::cSession(const std::string& input, bool consoleUsable)
-    : m_record(std::make_shared<cConsoleRecord>()) {
+cSession::cSession(const std::string& input, bool consoleUsable) {
     m_input.Add(input);
     m_savedOut = std::cout.rdbuf(&m_output);
     m_savedIn = std::cin.rdbuf(&m_input);
     std::cin.clear();
     std::cout.clear();
-    auto clock = std::make_unique<cVirtualClock>();
-    m_clock = clock.get();
-    Sys_InstallClock(std::move(clock));
-    Sys_InstallConsole(std::make_unique<cRecordingConsole>(m_record, consoleUsable));
+    // SDL_mixer's audio unless the test installs the silent one.
+    const cNullPlatform platform = InstallNullPlatform(consoleUsable, false);
+    m_clock = platform.clock;
+    m_record = platform.console;
     Sys_ClearQuitRequest();
     gRandom.seed(5489u);
     gPauseJitter = kStartingPauseJitter;
@@ -201,9 +200,14 @@ cGameResult RunGame(const cGameOptions& options) {
         if (options.prepare) {
             options.prepare(session);
         }
-        char name[] = "vaultreach";
-        char* argv[] = {name, nullptr};
-        result.status = GameMain(1, argv);
+        std::vector<std::string> words{"vaultreach"};
+        words.insert(words.end(), options.arguments.begin(), options.arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
+        result.status = GameMain(static_cast<int>(words.size()), argv.data());
         result.clockAtEnd = session.clock().Peek();
         result.transcript = session.Take();
         Sys_InstallAudioBackend(nullptr);

@@ -19,10 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/null/RecordingConsole.h"
+#include "platform/null/NullPlatform.h"
 #include "platform/null/ScriptedInput.h"
-#include "platform/null/SilentAudio.h"
-#include "platform/null/VirtualClock.h"
 
 // Standard output kept in one growing string that can be read without copying it.
 class cTranscriptBuffer : public std::streambuf {
@@ -41,6 +39,14 @@ class cTranscriptBuffer : public std::streambuf {
             m_text.push_back(traits_type::to_char_type(c));
         }
         return traits_type::not_eof(c);
+    }
+    // Where the text stands (tellp), for a record of where something happened in it.
+    pos_type seekoff(off_type offset, std::ios_base::seekdir way,
+                     std::ios_base::openmode which) override {
+        if (offset != 0 || way != std::ios_base::cur || !(which & std::ios_base::out)) {
+            return pos_type(off_type(-1));
+        }
+        return pos_type(static_cast<off_type>(m_text.size()));
     }
     std::streamsize xsputn(const char* text, std::streamsize count) override {
         m_text.append(text, static_cast<std::size_t>(count));
@@ -116,6 +122,7 @@ struct cGameOptions {
     bool realAudio = false;  // SDL_mixer on SDL's dummy device instead of the silent backend
     std::map<std::string, std::string> files;  // written over the data files
     std::vector<std::string> removed;          // data files taken away
+    std::vector<std::string> arguments;        // the command line after the program's name
     // Runs inside the session just before the game starts (to add scripted actions, say).
     std::function<void(cSession&)> prepare;
 };
