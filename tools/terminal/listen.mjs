@@ -81,7 +81,8 @@ if (withMode) {
 }
 
 // The game is waiting for an answer: its main thread blocks in the poll of the answer line
-// (standard input, standard output and the wake pipe, no time limit).
+// (standard input, standard output and the wake pipe, no time limit). /proc/PID/syscall is
+// readable by root, as CI runs, or where the kernel lets a user trace their own processes.
 let gamePid = 0;
 function waiting() {
   try {
