@@ -14,86 +14,11 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="$(cd "${1:-$root/build-web}" && pwd)"
-"$root/tools/install-packages.sh" --no-recommends orca speech-dispatcher xvfb at-spi2-core dbus-x11 \
-  xdotool
 source "$root/tools/web/local-site.sh"
+source "$root/tools/web/screen-reader/desktop.sh"
 start_local_site "$build"
-reader="$web/screen-reader"
-
-started=()
-# Stops what this script started, each process after its descendants, all by process id.
-stop_all() {
-  local pids=() pid i
-  for pid in "${started[@]}"; do
-    pids+=($(descendants "$pid") "$pid")
-  done
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null || true
-  done
-  for pid in "${started[@]}"; do
-    wait "$pid" 2>/dev/null || true
-  done
-  if [ -n "${VAULTREACH_SCREEN_READER_LOGS:-}" ] && [ -d "${run:-}/logs" ]; then
-    mkdir -p "$VAULTREACH_SCREEN_READER_LOGS" && cp -a "$run/logs/." "$VAULTREACH_SCREEN_READER_LOGS/"
-  fi
-  stop_local_site
-}
-descendants() {
-  local child
-  for child in $(pgrep -P "$1" || true); do
-    descendants "$child"
-    echo "$child"
-  done
-}
-trap stop_all EXIT
-
-# A private home and runtime folder: no settings of this machine's user reach Orca or speechd.
-run="$scratch/reader"
-mkdir -p "$run/home" "$run/runtime" "$run/config" "$run/logs"
-chmod 700 "$run/runtime"
-export HOME="$run/home" XDG_RUNTIME_DIR="$run/runtime" XDG_CONFIG_HOME="$run/config"
-export XDG_DATA_HOME="$run/home/.local/share" XDG_CACHE_HOME="$run/home/.cache"
-export VAULTREACH_SPEECH_LOG="$run/logs/speech.log" PATH="$reader:$PATH"
-unset SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS WAYLAND_DISPLAY
-
-# Waits up to 20 s for a command to succeed.
-await() {
-  local what="$1"
-  shift
-  for _ in $(seq 1 200); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  echo "screen reader check: $what did not start" >&2
-  tail -n 20 "$run"/logs/*.log >&2 || true
-  exit 1
-}
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$run/display" 2>"$run/logs/xvfb.log" &
-started+=($!)
-await "Xvfb" test -s "$run/display"
-export DISPLAY=":$(cat "$run/display")"
-
-dbus-daemon --session --nofork --address="unix:path=$run/runtime/bus" 2>"$run/logs/dbus.log" &
-started+=($!)
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$run/runtime/bus"
-await "the dbus session" test -S "$run/runtime/bus"
-
-/usr/libexec/at-spi-bus-launcher --launch-immediately 2>"$run/logs/at-spi.log" &
-started+=($!)
-await "the accessibility bus" dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-  org.a11y.Bus.GetAddress
-
-speech-dispatcher --run-single --timeout 0 --config-dir "$reader/speechd" \
-  --log-dir "$run/logs" >"$run/logs/speechd-out.log" 2>&1 &
-started+=($!)
-await "speech-dispatcher" test -S "$run/runtime/speech-dispatcher/speechd.sock"
-
-mkdir -p "$XDG_DATA_HOME/orca"
-cp "$reader/orca-customizations.py" "$XDG_DATA_HOME/orca/"
-orca --debug-file="$run/logs/orca.log" >"$run/logs/orca-out.log" 2>&1 &
-started+=($!)
-await "Orca" grep -q "SPEECH OUTPUT: 'Screen reader on.'" "$run/logs/orca.log"
+trap 'stop_reader_desktop; stop_local_site' EXIT
+start_reader_desktop "$scratch/reader"
 
 echo "Orca $(orca --version), $(chromium --version 2>/dev/null | head -n 1) on $DISPLAY; $site at $url"
 timeout 540 node "$reader/listen.mjs" "$url" "$run/logs/orca.log" "$VAULTREACH_SPEECH_LOG" \

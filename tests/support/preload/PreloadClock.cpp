@@ -13,6 +13,9 @@
 // VAULTREACH_CLOCK_START, when set to a number of seconds since 1970, is the calendar time the
 // program starts at (the game's seed is its start second): the calendar clocks run from there.
 // The other clocks are left as they are.
+//
+// VAULTREACH_CLOCK_REAL_PAUSES=1 keeps the sleeps and polls real (only the calendar moves): a
+// game played to a listener, such as a screen reader, is seeded and still paced as a player's.
 
 #include <dlfcn.h>
 #include <poll.h>
@@ -43,6 +46,14 @@ tFunction Next(const char* name) {
 
 bool OnMainThread() {
     return static_cast<pid_t>(syscall(SYS_gettid)) == getpid();
+}
+
+bool RealPauses() {
+    static const bool real = [] {
+        const char* value = std::getenv("VAULTREACH_CLOCK_REAL_PAUSES");
+        return value != nullptr && *value != '\0' && *value != '0';
+    }();
+    return real;
 }
 
 bool IsShifted(clockid_t clock) {
@@ -127,7 +138,7 @@ time_t time(time_t* out) noexcept {
 }
 
 int nanosleep(const timespec* wait, timespec* left) {
-    if (!OnMainThread()) {
+    if (!OnMainThread() || RealPauses()) {
         static const auto real = Next<int (*)(const timespec*, timespec*)>("nanosleep");
         return real(wait, left);
     }
@@ -140,7 +151,7 @@ int nanosleep(const timespec* wait, timespec* left) {
 }
 
 int clock_nanosleep(clockid_t clock, int flags, const timespec* wait, timespec* left) {
-    if (!OnMainThread() || !IsShifted(clock)) {
+    if (!OnMainThread() || !IsShifted(clock) || RealPauses()) {
         static const auto real =
             Next<int (*)(clockid_t, int, const timespec*, timespec*)>("clock_nanosleep");
         return real(clock, flags, wait, left);
@@ -165,7 +176,7 @@ unsigned int sleep(unsigned int seconds) {
 
 int poll(pollfd* fds, nfds_t count, int timeoutMs) {
     static const auto real = Next<int (*)(pollfd*, nfds_t, int)>("poll");
-    if (timeoutMs <= kRealPollWaitMs || !OnMainThread()) {
+    if (timeoutMs <= kRealPollWaitMs || !OnMainThread() || RealPauses()) {
         return real(fds, count, timeoutMs);
     }
     const int ready = real(fds, count, kRealPollWaitMs);
@@ -179,7 +190,8 @@ int ppoll(pollfd* fds, nfds_t count, const timespec* timeout, const sigset_t* ma
     static const auto real =
         Next<int (*)(pollfd*, nfds_t, const timespec*, const sigset_t*)>("ppoll");
     const timespec shortWait = FromNs(static_cast<std::int64_t>(kRealPollWaitMs) * 1000000);
-    if (timeout == nullptr || ToNs(*timeout) <= ToNs(shortWait) || !OnMainThread()) {
+    if (timeout == nullptr || ToNs(*timeout) <= ToNs(shortWait) || !OnMainThread() ||
+        RealPauses()) {
         return real(fds, count, timeout, mask);
     }
     const int ready = real(fds, count, &shortWait, mask);

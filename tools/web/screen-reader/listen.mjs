@@ -4,80 +4,20 @@
 // answer added to the live region. Prints "N passed, N failed"; exits non-zero on a failure.
 // Usage: node listen.mjs URL ORCA_DEBUG_FILE SPEECH_LOG [chromium|firefox]
 import { execFileSync } from 'node:child_process';
-import fs from 'node:fs';
-import path from 'node:path';
-import { launch, nativeInput, preparePage, repoRoot } from '../checks/lib.mjs';
+import { launch, nativeInput, preparePage } from '../checks/lib.mjs';
+import {
+  count, done, flat, keyEcho, kQuietMs, kWordsPerSecond, orcaSpeech as speechIn, pictureLines,
+  quiet as quietIn, rule, show, sleep, synthesised as synthesisedIn,
+} from './speech.mjs';
 
 const [url, orcaLog, speechLog, browserName = 'chromium'] = process.argv.slice(2);
 const firefox = browserName === 'firefox';
 // Name, weapon, a step into the first fight, its rounds, steps east, the map and the condition.
 const answers = nativeInput.slice(0, nativeInput.indexOf('c') + 1);
-const kQuietMs = 10000; // speech must end this long after the passage's end, at most
-const kSettleMs = 2000; // no new speech for this long, and none in progress, is quiet
-const kWordsPerSecond = 3; // the synthesiser's 180 words a minute
-
-// The lines of the game's pictures, long enough not to be words of the story.
-const pictureLines = fs.readdirSync(path.join(repoRoot, 'data'))
-  .filter((name) => name.endsWith('.txt') && !/^(Plot Point|Weapons|sounds)/.test(name))
-  .flatMap((name) => fs.readFileSync(path.join(repoRoot, 'data', name), 'utf8').split('\n'))
-  .map((line) => line.replace(/\r$/, '').trim())
-  .filter((line) => line.replace(/\s/g, '').length >= 8);
-
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const xdotool = (...args) => execFileSync('xdotool', args, { encoding: 'utf8' }).trim();
-const flat = (text) => text.replace(/\s+/g, ' ').trim();
-const count = (haystack, needle) => (needle ? haystack.split(needle).length - 1 : 0);
-// Orca's echo of a key press: the key's name and a space ("s ", "return ", "left shift ").
-const keyEcho = (u) => / $/.test(u.text) && u.text.trim().split(' ').length <= 2;
-
-// Orca's debug file: one entry per line that starts with a time; its continuation lines are
-// indented. Each SPEECH OUTPUT entry is one utterance: {at (ms since 1970), text}.
-function orcaSpeech() {
-  const today = new Date();
-  const utterances = [];
-  const entries = fs.readFileSync(orcaLog, 'utf8').split(/\n(?=\d\d:\d\d:\d\d\.\d{6} - )/);
-  for (const entry of entries) {
-    const found = entry.match(/^(\d\d):(\d\d):(\d\d)\.(\d{6}) - SPEECH OUTPUT: '([\s\S]*)$/);
-    if (!found) continue;
-    const at = new Date(today.getFullYear(), today.getMonth(), today.getDate(),
-      Number(found[1]), Number(found[2]), Number(found[3]), Number(found[4]) / 1000).getTime();
-    const text = found[5].replace(/\n {18}/g, '\n').replace(/'(?: voice=\S+)? ?(?:\{[^\n]*\}|None)?\s*$/, '');
-    utterances.push({ at: at > Date.now() + 3600e3 ? at - 86400e3 : at, text });
-  }
-  return utterances;
-}
-
-// What the synthesiser was given and how far it got: {id, start, end (null when cut off), text}.
-function synthesised() {
-  const said = new Map();
-  const lines = fs.existsSync(speechLog) ? fs.readFileSync(speechLog, 'utf8').split('\n') : [];
-  for (const line of lines) {
-    const [kind, id, at, ...words] = line.split(' ');
-    if (kind === 'start') said.set(id + at, { id, start: Number(at) * 1000, end: null, text: words.join(' ') });
-    if (kind === 'end') {
-      const open = [...said.values()].find((u) => u.id === id && u.end === null);
-      if (open) open.end = Number(at) * 1000;
-    }
-  }
-  return [...said.values()];
-}
-
-// Waits until nothing is being said and nothing new was said for kSettleMs since the later of
-// the last speech and since, or until the deadline. Returns when speech went quiet (ms since
-// 1970), or null at the deadline.
-async function quiet(deadline, since = 0) {
-  for (;;) {
-    const spoken = orcaSpeech();
-    const voice = synthesised();
-    // The synthesiser says one thing at a time: only the latest start can still be going.
-    const latest = voice[voice.length - 1];
-    const speaking = Boolean(latest) && latest.end === null;
-    const last = Math.max(0, ...spoken.map((u) => u.at), ...voice.map((u) => u.end || u.start));
-    if (!speaking && Date.now() - Math.max(last, since) >= kSettleMs) return last;
-    if (Date.now() > deadline) return null;
-    await sleep(200);
-  }
-}
+const orcaSpeech = () => speechIn(orcaLog);
+const synthesised = () => synthesisedIn(speechLog);
+const quiet = (deadline, since) => quietIn(orcaLog, speechLog, deadline, since);
 
 // The prompts the game has asked so far (0 while a page is loading).
 // What the story offers a screen reader, from the page itself (Firefox has no tree to ask
@@ -118,20 +58,6 @@ async function browserWindow() {
     await sleep(100);
   }
   throw new Error(`no ${browserName} window on the display`);
-}
-
-function show(utterances, from) {
-  for (const u of utterances) {
-    console.log(`    ${((u.at - from) / 1000).toFixed(1).padStart(5)} s  '${u.text.replace(/\n/g, ' / ')}'`);
-  }
-}
-
-let passed = 0;
-let failed = 0;
-function rule(ok, what) {
-  if (ok) passed += 1;
-  else failed += 1;
-  console.log(`  ${ok ? 'ok  ' : 'FAIL'} ${what}`);
 }
 
 const browser = await launch(firefox ? ['--width=1280', '--height=1000'] : ['--force-renderer-accessibility',
@@ -248,5 +174,4 @@ try {
 } finally {
   await browser.close();
 }
-console.log(`screen reader: ${passed} passed, ${failed} failed`);
-process.exit(failed === 0 && passed > 0 ? 0 : 1);
+done();
