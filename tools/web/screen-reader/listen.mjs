@@ -15,6 +15,7 @@ const answers = nativeInput.slice(0, nativeInput.indexOf('c') + 1);
 const kQuietMs = 10000; // speech must end this long after the passage's end, at most
 const kSettleMs = 2000; // no new speech for this long, and none in progress, is quiet
 const kWordsPerSecond = 3; // the synthesiser's 180 words a minute
+const kWhole = 0.95; // of a passage's characters (spaces aside) must be spoken, in order
 
 // The lines of the game's pictures, long enough not to be words of the story.
 const pictureLines = fs.readdirSync(path.join(repoRoot, 'data'))
@@ -120,6 +121,29 @@ async function browserWindow() {
   throw new Error(`no ${browserName} window on the display`);
 }
 
+// Finds each utterance in the story at or after the end of the one before. Returns the
+// utterances found nowhere there (strays) and the share of the story's characters (spaces aside)
+// that the found ones said: lost speech lowers it, speech said twice or out of order adds nothing.
+function inOrder(story, utterances) {
+  const strays = [];
+  let cursor = 0;
+  let said = 0;
+  for (const u of utterances) {
+    const text = flat(u.text);
+    const at = text ? story.indexOf(text, cursor) : -1;
+    if (at < 0) {
+      strays.push(u.text);
+      continue;
+    }
+    said += text.replace(/\s/g, '').length;
+    cursor = at + text.length;
+  }
+  const all = story.replace(/\s/g, '').length;
+  return { strays, said, all, share: all ? said / all : 1 };
+}
+
+const percent = (share) => `${Math.floor(share * 1000) / 10}%`;
+
 function show(utterances, from) {
   for (const u of utterances) {
     console.log(`    ${((u.at - from) / 1000).toFixed(1).padStart(5)} s  '${u.text.replace(/\n/g, ' / ')}'`);
@@ -169,6 +193,9 @@ try {
   const repeated = aboutPage.filter((u, i) => u.text.trim().length > 3 &&
     aboutPage.findIndex((v) => v.text === u.text) !== i);
   rule(repeated.length === 0, `page load: nothing said twice${repeated.length ? ` ('${repeated[0].text}')` : ''}`);
+  const opening = inOrder(flat(title.replace(/\[([^\]]*)\]/g, '$1')), aboutPage.filter((u) => !keyEcho(u)));
+  rule(opening.share >= kWhole, `page load: the opening story said whole, in order: ${opening.said} of its ` +
+    `${opening.all} characters (${percent(opening.share)}, at least ${percent(kWhole)})`);
   rule(loadQuiet !== null && loadQuiet <= titleAt + kQuietMs,
     `page load: quiet within ${kQuietMs / 1000} s of the name prompt`);
 
@@ -228,18 +255,13 @@ try {
     const word = (text) => (answer.length > 1 ? count(` ${text.replace(/[^\w']+/g, ' ')} `, ` ${answer} `) : 0);
     rule(!passage.some((u) => u.text.trim().toLowerCase() === answer.toLowerCase()) &&
       word(saidText) <= word(heard), `${where}: the echoed answer is not spoken`);
-    // What was said must be the new text, in its order.
-    const story = flat(heard);
-    let cursor = 0;
-    const strays = [];
-    for (const u of passage) {
-      const said = flat(u.text).replace(/^Story /, ''); // the live region's name, said before a message
-      const at = story.indexOf(said, cursor);
-      if (at < 0) strays.push(u.text);
-      else cursor = at + said.length;
-    }
+    // What was said must be the new text, in its order (a label said before it is a stray), and
+    // nearly all of it: a reader that drops a line of the passage fails here.
+    const { strays, said, all: whole, share } = inOrder(flat(heard), passage);
     rule(strays.length === 0, `${where}: everything said is the new text, in order${strays.length ?
       ` (not: '${flat(strays[0]).slice(0, 80)}')` : ''}`);
+    rule(share >= kWhole, `${where}: the passage said whole: ${said} of its ${whole} characters ` +
+      `(${percent(share)}, at least ${percent(kWhole)})`);
     const focusAfter = await page.evaluate(() => document.activeElement && document.activeElement.id);
     rule(focusAfter === 'answer', `${where}: focus stays in the input line (is "${focusAfter}")`);
     // A player who waited that long would type now, cutting off whatever is still being said.
