@@ -53,45 +53,52 @@ const hooks = `<script>(${testHooks})(${nativeSeed * 1000}, true);(${storageHook
 assert(page.includes('<meta charset="utf-8">'), 'the page has no <meta charset="utf-8"> to put the hooks after');
 fs.writeFileSync(path.join(site, 'index.html'), page.replace('<meta charset="utf-8">', `<meta charset="utf-8">\n${hooks}`));
 
-let server = null;
-let port = 0;
-async function serve() {
-  const portFile = path.join(scratch, `webkit-site-${Date.now()}.port`);
-  server = await start('python3', [path.join(repoRoot, 'tools/web/serve.py'), site, '--port', String(port),
-    '--port-file', portFile], portFile);
-  port = Number(fs.readFileSync(portFile, 'utf8'));
-}
-
-// The virtual display and the driver; each check has a browser (a session) of its own.
+// Each lane has a driver (one session at a time each) and a server of its own: the offline
+// check stops its lane's server, and the checks mostly wait on the game's real pauses, so two
+// run at once (VAULTREACH_WEB_LANES).
 const displayFile = path.join(scratch, 'webkit-display');
 const displayOut = fs.openSync(displayFile, 'w');
 await start('Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'], displayFile,
   { fd3: displayOut });
 const display = `:${fs.readFileSync(displayFile, 'utf8').trim()}`;
+
 // WebKitWebDriver takes a port from its command line only: a free one of 127.0.0.1's.
-const driverPort = await new Promise((resolve) => {
+const freePort = () => new Promise((resolve) => {
   const probe = net.createServer().listen(0, '127.0.0.1', () => {
     const { port: free } = probe.address();
     probe.close(() => resolve(free));
   });
 });
-children.push(spawn('WebKitWebDriver', [`--port=${driverPort}`, '--host=local'], { env: { ...process.env, DISPLAY: display },
-  stdio: ['ignore', fs.openSync(path.join(scratch, 'webkit-driver.log'), 'w'), 'inherit'] }));
-let driverUp = false;
-for (let tries = 0; tries < 100 && !driverUp; tries += 1) {
-  driverUp = await fetch(`http://127.0.0.1:${driverPort}/status`).then((r) => r.ok, () => false);
-  if (!driverUp) await sleep(100);
-}
-assert(driverUp, `WebKitWebDriver did not answer on port ${driverPort}`);
-await serve();
-const url = () => `http://127.0.0.1:${port}/`;
 
-async function browser() {
-  const session = await new Builder().usingServer(`http://127.0.0.1:${driverPort}`).withCapabilities({
-    browserName: 'MiniBrowser', 'webkitgtk:browserOptions': { binary: miniBrowser, args: ['--automation'] },
-  }).build();
-  await session.manage().window().setRect({ width: 1000, height: 800 });
-  return session;
+async function newLane(n) {
+  const lane = { driverPort: await freePort(), server: null, port: 0 };
+  children.push(spawn('WebKitWebDriver', [`--port=${lane.driverPort}`, '--host=local'], {
+    env: { ...process.env, DISPLAY: display },
+    stdio: ['ignore', fs.openSync(path.join(scratch, `webkit-driver-${n}.log`), 'w'), 'inherit'] }));
+  let up = false;
+  for (let tries = 0; tries < 100 && !up; tries += 1) {
+    up = await fetch(`http://127.0.0.1:${lane.driverPort}/status`).then((r) => r.ok, () => false);
+    if (!up) await sleep(100);
+  }
+  assert(up, `WebKitWebDriver did not answer on port ${lane.driverPort}`);
+  // Serves the site on the lane's port (a free one the first time, the same one again after the
+  // offline check).
+  lane.serve = async () => {
+    const portFile = path.join(scratch, `webkit-site-${n}-${Date.now()}.port`);
+    lane.server = await start('python3', [path.join(repoRoot, 'tools/web/serve.py'), site, '--port',
+      String(lane.port), '--port-file', portFile], portFile);
+    lane.port = Number(fs.readFileSync(portFile, 'utf8'));
+  };
+  lane.url = () => `http://127.0.0.1:${lane.port}/`;
+  lane.browser = async () => {
+    const session = await new Builder().usingServer(`http://127.0.0.1:${lane.driverPort}`).withCapabilities({
+      browserName: 'MiniBrowser', 'webkitgtk:browserOptions': { binary: miniBrowser, args: ['--automation'] },
+    }).build();
+    await session.manage().window().setRect({ width: 1000, height: 800 });
+    return session;
+  };
+  await lane.serve();
+  return lane;
 }
 
 const js = (session, body, ...args) => session.executeScript(body, ...args);
@@ -123,8 +130,8 @@ async function answer(session, lines, from = 0) {
 }
 
 const checks = {
-  async 'scripted game writes what the native game prints, byte for byte; focus in the input line after every answer'(session) {
-    await session.get(url());
+  async 'scripted game writes what the native game prints, byte for byte; focus in the input line after every answer'(session, lane) {
+    await session.get(lane.url());
     await answer(session, nativeInput);
     await waitForExit(session);
     const result = await record(session);
@@ -133,8 +140,8 @@ const checks = {
     assert(result.errors.length === 0, `page errors: ${result.errors.join('; ')}`);
   },
 
-  async 'Quit saves; the save and log.txt are there after a reload'(session) {
-    await session.get(url());
+  async 'Quit saves; the save and log.txt are there after a reload'(session, lane) {
+    await session.get(lane.url());
     await answer(session, ['Cara', 's']);
     await waitForPrompt(session, 3);
     await session.findElement(By.id('quit')).click();
@@ -146,14 +153,14 @@ const checks = {
     assert((kept['log.txt'] || '').includes('Starting Game.'), 'no log.txt after the reload');
   },
 
-  async 'two tabs: the second says another tab plays; taking over saves the first one\'s character; one game writes at a time'(session) {
-    await session.get(url());
+  async 'two tabs: the second says another tab plays; taking over saves the first one\'s character; one game writes at a time'(session, lane) {
+    await session.get(lane.url());
     await answer(session, ['Ann', 's']);
     await waitForPrompt(session, 3);
     const first = await session.getWindowHandle();
     await session.switchTo().newWindow('tab');
     const second = await session.getWindowHandle();
-    await session.get(url());
+    await session.get(lane.url());
     await until(session, 'return !document.getElementById("elsewhere").hidden;', 'the notice of another tab');
     const notice = await js(session, `return { text: document.getElementById('elsewhere').textContent,
       focus: document.activeElement && document.activeElement.id, written: window.__vr.text,
@@ -177,8 +184,8 @@ const checks = {
     await session.switchTo().window(second);
   },
 
-  async 'offline: after one visit the page reloads and plays with the server gone'(session) {
-    await session.get(url());
+  async 'offline: after one visit the page reloads and plays with the server gone'(session, lane) {
+    await session.get(lane.url());
     await waitForPrompt(session, 1);
     // The worker holds the whole release (executeScript has no promises: the asynchronous one).
     for (const end = Date.now() + 20000; !(await session.executeAsyncScript(`const done = arguments[1];
@@ -190,7 +197,7 @@ const checks = {
       if (Date.now() > end) throw new Error('the worker never held the whole release');
       await sleep(200);
     }
-    await stop(server);
+    await stop(lane.server);
     try {
       await session.navigate().refresh();
       await until(session, 'return Boolean(window.__vr) && window.__vr.text.includes("What is your name?");',
@@ -198,12 +205,12 @@ const checks = {
       await answer(session, ['Ann']);
       await until(session, 'return window.__vr.text.includes("There is evil afoot Ann.");', 'the answer played offline');
     } finally {
-      await serve();
+      await lane.serve();
     }
   },
 
-  async 'focus: a click on the story gives the input line the keys; a selection still copies; controls keep theirs'(session) {
-    await session.get(url());
+  async 'focus: a click on the story gives the input line the keys; a selection still copies; controls keep theirs'(session, lane) {
+    await session.get(lane.url());
     await waitForPrompt(session, 1);
     const story = await session.findElement(By.id('transcript'));
     await session.actions({ async: true }).move({ origin: story }).click().perform();
@@ -231,13 +238,15 @@ const checks = {
 
 let passed = 0;
 let failed = 0;
-try {
-  for (const [name, check] of Object.entries(checks).filter(([n]) => !filter || n.includes(filter))) {
+const queue = Object.entries(checks).filter(([name]) => !filter || name.includes(filter));
+async function run(lane) {
+  for (let next = queue.shift(); next; next = queue.shift()) {
+    const [name, check] = next;
     const started = Date.now();
     let session = null;
     try {
-      session = await browser();
-      await check(session);
+      session = await lane.browser();
+      await check(session, lane);
       passed += 1;
       console.log(`ok   ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)`);
     } catch (error) {
@@ -247,6 +256,10 @@ try {
       if (session) await session.quit().catch(() => {});
     }
   }
+}
+try {
+  const lanes = Math.max(1, Number(process.env.VAULTREACH_WEB_LANES) || 2);
+  await Promise.all(await Promise.all(Array.from({ length: lanes }, (_, n) => newLane(n))).then((all) => all.map(run)));
 } finally {
   for (const child of children.reverse()) await stop(child);
 }
