@@ -17,7 +17,7 @@
 # Usage: tools/web/check.sh [BUILD_DIR]   (default build-web)
 #   VAULTREACH_WEB_CHECK=word runs only the checks whose name holds the word;
 #   VAULTREACH_WEB_ENGINES="chromium firefox webkit" picks the engines (default all three);
-#   VAULTREACH_WEB_LANES=N runs N checks at once in Chromium and in Firefox (default 2).
+#   VAULTREACH_WEB_LANES=N runs N checks at once in each engine (default 2).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 read -r -a engines <<<"${VAULTREACH_WEB_ENGINES:-chromium firefox webkit}"
