@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# The browser game heard through a real screen reader: Orca reading Chromium (not headless) on
-# a virtual display (or Firefox ESR), with the page served from 127.0.0.1. It installs what it needs, starts Xvfb,
-# a dbus session, the accessibility bus, speech-dispatcher (whose synthesiser logs each text and
-# takes a voice's time to say it) and Orca, then plays the scripted game with real keys and real
-# pauses (only the calendar is set, to the scripted game's seed) and prints, for each answer,
-# what Orca spoke. It fails when a passage is not spoken once and whole, when old text, a
-# picture's lines or the echoed answer are spoken, or when focus leaves the input line.
+# The browser game heard through a real screen reader: Orca reading Chromium or Firefox ESR (in
+# a window, not headless) on a virtual display, with the page served from 127.0.0.1. It installs
+# what it needs, starts Xvfb, a dbus session, the accessibility bus, speech-dispatcher (whose
+# synthesiser logs each text and takes a voice's time to say it) and Orca, then plays the
+# scripted game with real keys and real pauses (only the calendar is set, to the scripted game's
+# seed) and prints, for each answer, what Orca spoke. It fails when a line the game wrote is not
+# in the live region, when a passage is not spoken once, in order and at 95% of its characters,
+# when a label, old text, a picture's lines or the echoed answer are spoken, when focus leaves
+# the input line, or when browse mode does not find the story's region by its name.
 # Orca runs once per user on a machine: when another one runs, the check says so and stops.
 # Everything it starts is stopped by process id when it exits, however it exits.
 # Usage: tools/web/screen_reader.sh [BUILD_DIR]   (default build-web)
