@@ -133,6 +133,8 @@ export const checks = {
     await page.mouse.down();
     await page.mouse.move(box.x + box.width / 2, box.y + 40, { steps: 5 });
     await page.mouse.up();
+    // Firefox shows the selection a moment after the button is up on a busy machine.
+    await page.waitForFunction(() => String(window.getSelection()) !== '', { timeout: 3000 }).catch(() => {});
     const selected = await page.evaluate(() => String(window.getSelection()));
     assert(selected.length > 0, 'the drag selected nothing');
     assert(await focused(page) !== 'answer', 'the drag moved the keys to the input line');

@@ -19,11 +19,19 @@ export const nativeSeed = Number(fs.readFileSync(path.join(nativeGame, 'seed'), 
 
 export const firefoxPath = process.env.FIREFOX_PATH || '/usr/bin/firefox-esr';
 
+// Firefox slows the timers of a tab that is not in front to one a second, and the checks play
+// games in several tabs at once, each one's pauses passing on zero-delay timers.
+const kFirefoxPrefs = {
+  'dom.min_background_timeout_value': 0,
+  'dom.min_background_timeout_value_without_budget_throttling': 0,
+  'dom.timeout.enable_budget_timer_throttling': false,
+};
+
 // Chromium, or with firefox Debian's Firefox ESR (driven over WebDriver BiDi), with a fresh profile.
 export async function launch(extraFlags = [], { headless = true, firefox = false } = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vaultreach-browser-'));
   const browser = await puppeteer.launch({ headless, userDataDir: profile, ...(firefox
-    ? { browser: 'firefox', executablePath: firefoxPath, args: extraFlags }
+    ? { browser: 'firefox', executablePath: firefoxPath, args: extraFlags, extraPrefsFirefox: kFirefoxPrefs }
     : { executablePath: chromePath, args: [...chromeFlags, '--autoplay-policy=user-gesture-required', ...extraFlags] }) });
   const close = browser.close.bind(browser);
   browser.close = async () => {
@@ -38,7 +46,7 @@ export async function launch(extraFlags = [], { headless = true, firefox = false
 // at once and the game draws the same numbers as the native game did. With realTimers the
 // calendar stays at the seed's second and nothing else changes: the pauses take their real time.
 // It also records what the game gives the page (host calls) and every AudioContext made.
-function testHooks(seedMs, realTimers) {
+export function testHooks(seedMs, realTimers) {
   let virtual = 0;
   const realSetTimeout = window.setTimeout.bind(window);
   Date.now = () => seedMs + virtual;
@@ -87,7 +95,12 @@ function testHooks(seedMs, realTimers) {
 }
 
 export async function preparePage(context, { seed = nativeSeed, media = [], viewport, realTimers = false } = {}) {
-  const page = await context.newPage();
+  // Firefox's remote agent now and then loses a tab it is opening while another context closes
+  // ("no such frame"): the tab is asked for once more.
+  const page = await context.newPage().catch((error) => {
+    if (!/no such frame/.test(String(error && error.message))) throw error;
+    return context.newPage();
+  });
   const errors = [];
   page.on('pageerror', (error) => errors.push(String(error)));
   page.on('console', (message) => {

@@ -3,7 +3,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { answer, assert, newGamePage, preparePage, waitForPrompt, waitForText } from './lib.mjs';
 
-const kCore = ['', 'style.css', 'vaultreach-page.js', 'vaultreach.js', 'vaultreach.wasm',
+export const kCore = ['', 'style.css', 'vaultreach-page.js', 'vaultreach.js', 'vaultreach.wasm',
   'vaultreach.data', 'manifest.webmanifest'];
 
 async function cached(page) {

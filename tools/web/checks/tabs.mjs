@@ -5,7 +5,7 @@ import { assert, axe, playerFiles, preparePage, record, startGame, waitForExit, 
 // Runs in the page before its scripts: every opening of and write to IndexedDB is noted with
 // the real time (the test clock moves only the page's own), and with refuse set every write
 // fails as a full disk's would.
-function storageHooks(refuse) {
+export function storageHooks(refuse) {
   const now = () => new Date().getTime();
   window.__storage = { opened: [], writes: [] };
   const open = IDBFactory.prototype.open;

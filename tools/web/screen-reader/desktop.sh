@@ -17,7 +17,8 @@ start_reader_desktop() {
   other="$(pgrep -u "$(id -u)" -x orca | head -n 1 || true)"
   if [ -n "$other" ]; then
     echo "screen reader check: another screen reader is running for this user (Orca, process" \
-      "$other); Orca runs once per user, so this check cannot start until it ends" >&2
+      "$other); Orca runs once per user, so this check cannot start until it ends" \
+      "(flock /tmp/vaultreach-orca.lock makes runs take turns)" >&2
     exit 1
   fi
   mkdir -p "$run/home" "$run/runtime" "$run/config" "$run/logs"
@@ -52,6 +53,13 @@ start_reader_desktop() {
   orca --debug-file="$run/logs/orca.log" >"$run/logs/orca-out.log" 2>&1 &
   started+=($!)
   await "Orca" grep -q "SPEECH OUTPUT: 'Screen reader on.'" "$run/logs/orca.log"
+  # A line of the voice's configuration that speech-dispatcher refuses leaves its default in
+  # force (for the delimiters: every sentence said apart), and the check would time another voice.
+  local refused
+  if refused="$(grep -hs "timed.conf:[0-9]*:" "$run"/logs/*.log)"; then
+    echo "screen reader check: speech-dispatcher refused the voice's configuration: $refused" >&2
+    exit 1
+  fi
 }
 
 stop_reader_desktop() {
@@ -87,7 +95,12 @@ await() {
     "$@" >/dev/null 2>&1 && return 0
     sleep 0.1
   done
-  echo "screen reader check: $what did not start" >&2
+  if grep -qs "Another screen reader process is already running" "$run"/logs/orca*.log; then
+    echo "screen reader check: Orca did not start: another screen reader is already running for" \
+      "this user on this machine, and Orca runs once per user. Run the check again when it has ended." >&2
+  else
+    echo "screen reader check: $what did not start" >&2
+  fi
   tail -n 20 "$run"/logs/*.log >&2 || true
   exit 1
 }

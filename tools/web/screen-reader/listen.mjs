@@ -4,10 +4,11 @@
 // answer added to the live region. Prints "N passed, N failed"; exits non-zero on a failure.
 // Usage: node listen.mjs URL ORCA_DEBUG_FILE SPEECH_LOG [chromium|firefox]
 import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
 import { launch, nativeInput, preparePage } from '../checks/lib.mjs';
 import {
-  count, done, flat, keyEcho, kQuietMs, kWordsPerSecond, orcaSpeech as speechIn, pictureLines,
-  quiet as quietIn, rule, show, sleep, synthesised as synthesisedIn,
+  count, done, flat, inOrder, keyEcho, kQuietMs, kWhole, kWordsPerSecond, orcaSpeech as speechIn,
+  percent, pictureLines, pictureSet, quiet as quietIn, rule, show, sleep, synthesised as synthesisedIn,
 } from './speech.mjs';
 
 const [url, orcaLog, speechLog, browserName = 'chromium'] = process.argv.slice(2);
@@ -23,7 +24,7 @@ const quiet = (deadline, since) => quietIn(orcaLog, speechLog, deadline, since);
 // What the story offers a screen reader, from the page itself (Firefox has no tree to ask
 // for): the transcript's text that is not hidden from screen readers, each picture's name and
 // each of the map's row sentences in brackets.
-const storyText = (page) => page.evaluate(() => {
+function storyOf() {
   const parts = [];
   const visit = (node) => {
     if (node.nodeType === Node.TEXT_NODE) parts.push(node.data);
@@ -33,7 +34,8 @@ const storyText = (page) => page.evaluate(() => {
   };
   visit(document.getElementById('transcript'));
   return parts.join('');
-});
+}
+const storyText = (page) => page.evaluate(storyOf);
 
 const waits = (page) => page.evaluate(() => (window.__vr ? window.__vr.waits : 0)).catch(() => 0);
 async function waitForPrompt(page, n, timeoutMs = 180000) {
@@ -95,6 +97,11 @@ try {
   const repeated = aboutPage.filter((u, i) => u.text.trim().length > 3 &&
     aboutPage.findIndex((v) => v.text === u.text) !== i);
   rule(repeated.length === 0, `page load: nothing said twice${repeated.length ? ` ('${repeated[0].text}')` : ''}`);
+  // Printed, not judged: the story's first two lines reach the reader while the browser is still
+  // loading the page, and Orca says the first after the second (Chromium) or not at all (Firefox).
+  const opening = inOrder(flat(title.replace(/\[([^\]]*)\]/g, '$1')), aboutPage);
+  console.log(`page load: the opening story said in order: ${opening.said} of its ${opening.all} characters ` +
+    `(${percent(opening.share)})`);
   rule(loadQuiet !== null && loadQuiet <= titleAt + kQuietMs,
     `page load: quiet within ${kQuietMs / 1000} s of the name prompt`);
 
@@ -102,6 +109,7 @@ try {
   rule(focused === 'answer', `page load: focus in the input line (is "${focused}")`);
 
   let before = title;
+  let writtenBefore = (await page.evaluate(() => window.__vr.text)).length;
   for (let i = 0; i < answers.length; i += 1) {
     const answer = answers[i];
     const typedAt = Date.now();
@@ -124,6 +132,9 @@ try {
     // Each name or sentence is a block of its own, said with a break around it.
     const heard = added.replace(/\[([^\]]*)\]/g, ' $1 ');
     before = after;
+    const written = await page.evaluate(() => window.__vr.text);
+    const wrote = written.slice(writtenBefore);
+    writtenBefore = written.length;
     const all = orcaSpeech().filter((u) => u.at >= typedAt);
     const passage = all.filter((u) => u.at >= enterAt && !keyEcho(u));
     const spokenChars = all.reduce((n, u) => n + u.text.length, 0);
@@ -149,28 +160,48 @@ try {
       rule(count(saidText, label) === count(labels.join('\n'), label),
         `${where}: the picture "${label}" named ${count(saidText, label)} times, shown ${count(labels.join('\n'), label)}`);
     }
+    // Every line of words the game wrote (its pictures' drawings aside) must be in what the story
+    // offers a reader: a line the page leaves out of the live region is lost to every reader.
+    const offered = flat(heard);
+    const left = wrote.split('\n').map(flat).filter((line) => /[A-Za-z]{3}/.test(line) &&
+      !pictureSet.has(line) && !offered.includes(line));
+    rule(left.length === 0, `${where}: every line the game wrote is in the live region${left.length ?
+      ` (not: '${left[0].slice(0, 80)}')` : ''}`);
     const lines = pictureLines.filter((line) => saidText.includes(flat(line)));
     rule(lines.length === 0, `${where}: no picture's lines spoken${lines.length ? ` ('${lines[0]}')` : ''}`);
     // The echo would be an utterance of its own; a name is also counted where the story says it.
     const word = (text) => (answer.length > 1 ? count(` ${text.replace(/[^\w']+/g, ' ')} `, ` ${answer} `) : 0);
     rule(!passage.some((u) => u.text.trim().toLowerCase() === answer.toLowerCase()) &&
       word(saidText) <= word(heard), `${where}: the echoed answer is not spoken`);
-    // What was said must be the new text, in its order.
-    const story = flat(heard);
-    let cursor = 0;
-    const strays = [];
-    for (const u of passage) {
-      const said = flat(u.text).replace(/^Story /, ''); // the live region's name, said before a message
-      const at = story.indexOf(said, cursor);
-      if (at < 0) strays.push(u.text);
-      else cursor = at + said.length;
-    }
+    // What was said must be the new text, in its order (a label said before it is a stray), and
+    // nearly all of it: a reader that drops a line of the passage fails here.
+    const { strays, said, all: whole, share } = inOrder(flat(heard), passage);
     rule(strays.length === 0, `${where}: everything said is the new text, in order${strays.length ?
       ` (not: '${flat(strays[0]).slice(0, 80)}')` : ''}`);
+    rule(share >= kWhole, `${where}: the passage said whole: ${said} of its ${whole} characters ` +
+      `(${percent(share)}, at least ${percent(kWhole)})`);
     const focusAfter = await page.evaluate(() => document.activeElement && document.activeElement.id);
     rule(focusAfter === 'answer', `${where}: focus stays in the input line (is "${focusAfter}")`);
     // A player who waited that long would type now, cutting off whatever is still being said.
   }
+
+  // Browse mode (Orca+A), then the landmark key (D) until Orca is on the landmark named
+  // "Story" (its debug file names where it moved): the story's name lives on a region around
+  // the live log, not on the log, and must still be found. Orca then reads the story there.
+  const browseAt = Date.now();
+  const logFrom = fs.statSync(orcaLog).size;
+  xdotool('key', 'Insert+a');
+  await sleep(1000);
+  let found = false;
+  for (let presses = 0; presses < 4 && !found; presses += 1) {
+    xdotool('key', 'd');
+    await sleep(2000);
+    const since = fs.readFileSync(orcaLog).subarray(logFrom).toString('utf8');
+    found = /\[landmark \| Story\]/.test(since);
+  }
+  console.log('browse mode, the landmark key (the first of what Orca said):');
+  show(orcaSpeech().filter((u) => u.at >= browseAt && !keyEcho(u)).slice(0, 4), browseAt);
+  rule(found, 'browse mode: the landmark key takes Orca to the landmark named "Story"');
 } finally {
   await browser.close();
 }

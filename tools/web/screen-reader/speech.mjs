@@ -9,6 +9,7 @@ export const repoRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)
 export const kQuietMs = 10000; // speech must end this long after the passage's end, at most
 export const kSettleMs = 2000; // no new speech for this long, and none in progress, is quiet
 export const kWordsPerSecond = 3; // the synthesiser's 180 words a minute
+export const kWhole = 0.95; // of a passage's characters (spaces aside) must be spoken, in order
 
 // The lines of the game's pictures, long enough not to be words of the story.
 export const pictureLines = fs.readdirSync(path.join(repoRoot, 'data'))
@@ -16,6 +17,7 @@ export const pictureLines = fs.readdirSync(path.join(repoRoot, 'data'))
   .flatMap((name) => fs.readFileSync(path.join(repoRoot, 'data', name), 'utf8').split('\n'))
   .map((line) => line.replace(/\r$/, '').trim())
   .filter((line) => line.replace(/\s/g, '').length >= 8);
+export const pictureSet = new Set(pictureLines.map((line) => line.replace(/\s+/g, ' ')));
 
 export const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 export const flat = (text) => text.replace(/\s+/g, ' ').trim();
@@ -71,6 +73,29 @@ export async function quiet(orcaLog, speechLog, deadline, since = 0) {
     await sleep(200);
   }
 }
+
+// Finds each utterance in the story at or after the end of the one before. Returns the
+// utterances found nowhere there (strays) and the share of the story's characters (spaces aside)
+// that the found ones said: lost speech lowers it, speech said twice or out of order adds nothing.
+export function inOrder(story, utterances) {
+  const strays = [];
+  let cursor = 0;
+  let said = 0;
+  for (const u of utterances) {
+    const text = flat(u.text);
+    const at = text ? story.indexOf(text, cursor) : -1;
+    if (at < 0) {
+      strays.push(u.text);
+      continue;
+    }
+    said += text.replace(/\s/g, '').length;
+    cursor = at + text.length;
+  }
+  const all = story.replace(/\s/g, '').length;
+  return { strays, said, all, share: all ? said / all : 1 };
+}
+
+export const percent = (share) => `${Math.floor(share * 1000) / 10}%`;
 
 export function show(utterances, from) {
   for (const u of utterances) {
