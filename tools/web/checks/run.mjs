@@ -7,10 +7,11 @@ import { checks as access } from './access.mjs';
 import { checks as offline } from './offline.mjs';
 import { checks as frame } from './frame.mjs';
 import { checks as tabs } from './tabs.mjs';
+import { checks as endings } from './endings.mjs';
 import { checks as lighthouse } from './lighthouse.mjs';
 
 const [url, site, filter, hostUrl] = process.argv.slice(2);
-const all = { ...game, ...access, ...offline, ...frame, ...tabs, ...lighthouse };
+const all = { ...game, ...access, ...offline, ...frame, ...tabs, ...endings, ...lighthouse };
 // Each check has browser contexts of its own, and most of its time is the game's pauses: two
 // run at once (VAULTREACH_WEB_LANES), each one's lines printed together when it ends.
 const lanes = Math.max(1, Number(process.env.VAULTREACH_WEB_LANES) || 2);
