@@ -3,8 +3,9 @@
 # tools/web/checks in headless Chromium (/usr/bin/chromium): the scripted game against the
 # native game's text, the caption, colours, files, a closed tab, sound, axe-core, the
 # accessibility tree, reduced motion, a phone's viewport, offline play, a release update, the
-# game in a host's frame (a host page served from localhost), focus, two tabs, refused storage
-# and Lighthouse; the zip check's own test first. Prints one line per check and "N passed,
+# game in a host's frame (a host page served from localhost), focus, two tabs, refused storage,
+# each way a game ends (shown, spoken, exit status, log.txt, the next game's save), the sound's
+# news kept out of speech, and Lighthouse; the zip check's own test first. Prints one line per check and "N passed,
 # N failed"; exits non-zero when any failed.
 # Usage: tools/web/check.sh [BUILD_DIR]   (default build-web)
 #   VAULTREACH_WEB_CHECK=word runs only the checks whose name holds the word;

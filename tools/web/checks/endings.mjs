@@ -31,7 +31,8 @@ const words = (text) => String(text).replace(/\s+/g, ' ').trim();
 //  abort:   the writes are taken, then the transaction aborts (storage found short at commit);
 //  missing: the database cannot be opened at all (storage blocked for the site);
 //  closed:  window.__connections can be closed (the site's data cleared while playing);
-//  hang:    once window.__hang is set, a write is never answered: the tab closes mid-save.
+//  hang:    once window.__hang is set, a write is never answered (window.__saving says one
+//           began): the tab closes in the middle of its save.
 function storageFaults(fault) {
   const refused = (name) => new DOMException(`IndexedDB refused (${fault}).`, name);
   window.__connections = [];
@@ -59,6 +60,7 @@ function storageFaults(fault) {
   const transaction = IDBDatabase.prototype.transaction;
   IDBDatabase.prototype.transaction = function (stores, mode, ...rest) {
     if (!window.__hang || mode !== 'readwrite') return transaction.call(this, stores, mode, ...rest);
+    window.__saving = true;
     return { objectStore: () => ({ put: () => ({}), delete: () => ({}), get: () => ({}) }) };
   };
 }
@@ -135,7 +137,9 @@ const play = (page, lines) => answer(page, lines, { keys: page });
 
 async function quit(page) {
   await page.click('#quit');
-  await waitForExit(page);
+  await waitForExit(page).catch(() => {
+    throw new Error('the game never ended after Quit');
+  });
   return { judged: page };
 }
 
@@ -158,7 +162,7 @@ async function closeTab(page) {
 async function closeMidSave(page) {
   await page.evaluate(() => { window.__hang = true; });
   await page.click('#quit');
-  await page.waitForFunction(() => localStorage.getItem('vaultreach-unsynced-files') !== null);
+  await page.waitForFunction(() => window.__saving === true);
   return closeTab(page);
 }
 
