@@ -128,7 +128,9 @@ async function visit(game, { seed, fault } = {}) {
   const page = await preparePage(game.context, seed === undefined ? {} : { seed });
   if (fault) await page.evaluateOnNewDocument(storageFaults, fault);
   await page.goto(game.url);
-  await waitForPrompt(page, 1);
+  await waitForPrompt(page, 1).catch(() => {
+    throw new Error(`the game never asked its first question${fault ? ` (IndexedDB: ${fault})` : ''}`);
+  });
   return page;
 }
 
@@ -201,6 +203,8 @@ const failedSave = (fault, how, more = {}) => ({
 const endings = [
   { name: 'quit', answers: ['Ann', 's'], end: quit, exit: 0, status: kEnded, phrases: [kFarewell], log: kExited,
     saved: 'Ann' },
+  // The stored replays' answers, up to the question of another game (which the death replay
+  // answers yes).
   { name: 'death without a replay', seed: death.seed, answers: death.input.slice(0, death.input.indexOf('y')),
     end: noMoreGames, exit: 0, status: kEnded, log: kExited, saved: 'Ann',
     phrases: ['You have died, and failed to save Tovashal.', kFarewell] },
