@@ -289,12 +289,31 @@ var LibraryVaultreach = {
     // The copy is for a sync that never finishes (the tab closed meanwhile). A sync that the
     // database refused is a failed save, reported as such: the next visit finds the previous
     // save, as the message says, so the copy goes then too.
+    // IDBFS reports a write the database refuses, but not a transaction that aborts after it
+    // took every write (the browser finds the storage short when it commits): its callback never
+    // comes, and the game would wait at its save for ever. The abort reaches the database's
+    // connection too, so it is heard there.
     sync: function(done) {
       VR.keepCopy();
-      FS.syncfs(false, function(error) {
+      var database = null;
+      var finished = false;
+      var finish = function(error) {
+        if (finished) return;
+        finished = true;
+        if (database) database.removeEventListener('abort', aborted);
         VR.dropCopy();
         VR.tell('filesChanged');
         done(error || null);
+      };
+      var aborted = function(event) {
+        finish(event.target.error || 'the database aborted the write');
+      };
+      IDBFS.getDB(VR.savedFolder, function(error, opened) {
+        if (opened) {
+          database = opened;
+          database.addEventListener('abort', aborted);
+        }
+        FS.syncfs(false, finish);
       });
     },
   },

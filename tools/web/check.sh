@@ -5,8 +5,9 @@
 #  - in headless Chromium (/usr/bin/chromium), every check: the scripted game against the
 #    native game's text, the caption, colours, files, a closed tab, sound, axe-core, the
 #    accessibility tree, reduced motion, a phone's viewport, offline play, a release update, the
-#    game in a host's frame (a host page served from localhost), focus, two tabs, refused storage
-#    and Lighthouse;
+#    game in a host's frame (a host page served from localhost), focus, two tabs, refused storage,
+#    each way a game ends (shown, spoken, exit status, log.txt, the next game's save), the sound's
+#    news kept out of speech, and Lighthouse;
 #  - in headless Firefox ESR (puppeteer over WebDriver BiDi), on a copy of the site of its own
 #    (a check plays a second release over it): the checks that need nothing of Chromium's own;
 #  - in WebKitGTK's MiniBrowser (WebKitWebDriver, on a virtual display of its own): the scripted

@@ -9,11 +9,12 @@ import { checks as access } from './access.mjs';
 import { checks as offline } from './offline.mjs';
 import { checks as frame } from './frame.mjs';
 import { checks as tabs } from './tabs.mjs';
+import { checks as endings } from './endings.mjs';
 import { checks as lighthouse } from './lighthouse.mjs';
 import { checks as choices } from './choices.mjs';
 
 const [url, site, filter, hostUrl] = process.argv.slice(2);
-const all = { ...game, ...access, ...offline, ...frame, ...tabs, ...lighthouse, ...choices };
+const all = { ...game, ...access, ...offline, ...frame, ...tabs, ...endings, ...lighthouse, ...choices };
 const engine = process.env.VAULTREACH_WEB_ENGINE || 'chromium';
 const firefox = engine === 'firefox';
 // What Firefox plays: the game (byte for byte, typed ahead, the caption, Quit, Ctrl-C and Ctrl-D),
