@@ -1,9 +1,10 @@
 // The screen at start-up, as the player sees it on a terminal that answers every question the
 // game asks (its background colour, its window, its device attributes), promptly or a little
 // late, in one piece or in several, in 8-bit forms or with garbage: nothing but the game's own
-// text appears up to the first question, the same text the game writes to a pipe. What reaches
-// the screen is what the pseudo-terminal gives back: the game's output and the terminal's own
-// echo of whatever arrived while its echo was on.
+// text appears up to the first question, the same text the game writes to a pipe, and what the
+// player types there shows as they type it. What reaches the screen is what the
+// pseudo-terminal gives back: the game's output and the terminal's own echo of whatever arrived
+// while its echo was on.
 // Linux only: it starts the program on pseudo-terminals.
 
 #include <gtest/gtest.h>
@@ -81,6 +82,10 @@ TEST_P(StartScreen, ShowsOnlyTheGamesOwnText) {
     ASSERT_NE(end, std::string::npos) << game.output();
     EXPECT_GE(rounds, 1);
     EXPECT_EQ(Screen(game.output().substr(0, end + strlen(kNameQuestion))), expected);
+    // Once the questions are over the terminal shows what the player types again.
+    game.Write("Bob\n");
+    EXPECT_TRUE(game.WaitForOutput(std::string(kNameQuestion) + "Bob\r\n", 20000))
+        << game.output().substr(end);
     game.Signal(SIGTERM);
     EXPECT_EQ(game.Wait(20000), 0);
 }
