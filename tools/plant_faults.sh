@@ -12,12 +12,12 @@
 #                   build of the planted sources; skipped unless --web is given
 # Blank lines and lines starting with # are skipped.
 #
-# Usage: tools/plant_faults.sh [--full] [--web] [--sanitize] [--only WORD] [--list FILE]
+# Usage: tools/plant_faults.sh [--full] [--web] [--sanitize] [--only REGEX] [--list FILE]
 #   --full       each fault runs its side's whole suite (all the browser checks for the page)
 #                instead of the named checks, as CI would
 #   --web        runs the page's faults too (an emscripten build; minutes each)
 #   --sanitize   the native build with AddressSanitizer and UBSan, as CI's
-#   --only WORD  only the faults whose line holds WORD
+#   --only REGEX only the faults whose line matches the extended regular expression
 # The scratch copy and its builds are kept in build-faults (VAULTREACH_FAULTS_DIR moves them),
 # so a second run rebuilds only what the faults touch. Exits 1 when a fault was missed.
 set -euo pipefail
@@ -46,7 +46,7 @@ mkdir -p "$src" "$logs"
 # The sources as they are now, committed or not; files the copy holds that are gone here go.
 (cd "$root" && git ls-files -co --exclude-standard -z) >"$out/files"
 (cd "$root" && xargs -0 cp --parents -p -t "$src" <"$out/files")
-(cd "$src" && find . -type f ! -path './.git/*' -print0) | while IFS= read -r -d '' file; do
+(cd "$src" && find . -type f ! -path '*/node_modules/*' -print0) | while IFS= read -r -d '' file; do
   grep -qzxF -- "${file#./}" "$out/files" || rm -f "$src/$file"
 done
 
@@ -100,7 +100,7 @@ report=()
 while IFS=$'\t' read -r -u 3 file script check || [ -n "$file" ]; do
   case "$file" in '' | '#'*) continue ;; esac
   number=$((number + 1))
-  [ -z "$only" ] || [[ "$file	$script	$check" == *"$only"* ]] || continue
+  [ -z "$only" ] || [[ "$file	$script	$check" =~ $only ]] || continue
   kind="${check%%:*}"
   if [ "$kind" = web ] && [ "$web" = 0 ]; then
     report+=("$(printf '%3d  %-9s %-40s %s' "$number" "not run" "$file" "$check (--web)")")
