@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, StartScreen,
     ::testing::Values(
         cStartCase{"AllAtOnce", kStartAnswers, kPosition, 1, 0, {}},
-        cStartCase{"ALittleLate", kStartAnswers, kPosition, 1, 30, {}},
+        cStartCase{"ALittleLate", kStartAnswers, kPosition, 1, 15, {}},
         // Cut inside the colour's terminator, inside the position, before the attributes' end.
         cStartCase{"SplitAcrossReads", kStartAnswers, kPosition, 5, 5, {}},
         cStartCase{"ByteByByte", kStartAnswers, kPosition, 64, 0, {}},
