@@ -27,7 +27,8 @@ TEST(FolderSync, SyncsAFolderAndFailsForAnythingElse) {
 }
 
 // The game's system calls that matter to a save, as strace writes them (-y names each file
-// descriptor's file): the rename of the new save over the old, then the folder's sync.
+// descriptor's file), in the order the kernel saw them: the new save made, written, synced and
+// closed under a temporary name, renamed over the old one, and then the folder synced.
 TEST(FolderSync, TheSaveFolderIsSyncedAfterTheRename) {
     if (system("command -v strace >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "strace is not installed";
@@ -38,30 +39,38 @@ TEST(FolderSync, TheSaveFolderIsSyncedAfterTheRename) {
     cProcessOptions options;
     options.directory = directory.path();
     options.input = "Ann\ns\nq\n";
-    options.wrapper = {"strace", "-qq", "-y", "-e", "trace=fsync,rename,renameat,renameat2",
-                       "-o",     trace};
+    options.wrapper = {"strace",
+                       "-qq",
+                       "-y",
+                       "-e",
+                       "trace=openat,write,fsync,fdatasync,close,rename,renameat,renameat2",
+                       "-o",
+                       trace};
     // LeakSanitizer cannot run under a tracer and would fail the exit status of a sanitized build.
     options.environment = {{"ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0"}};
     cProcess game(options);
     ASSERT_EQ(game.Wait(20000), 0) << game.output();
     char* real = realpath(directory.path().c_str(), nullptr);
     ASSERT_NE(real, nullptr);
-    const std::string folder = std::string("<") + real + ">) = 0";
+    const std::string folder = std::string("<") + real + ">)";
     free(real);
 
     std::ifstream file(trace);
     std::string line;
     std::string calls;
-    bool renamed = false;
-    bool synced = false;
+    std::string steps;
     while (std::getline(file, line)) {
         calls += line + "\n";
-        renamed = renamed || line.find("\"Player.txt.tmp\", ") != std::string::npos;
-        synced = synced || (renamed && line.rfind("fsync(", 0) == 0 &&
-                            line.find(folder) != std::string::npos);
+        const std::string call = line.substr(0, line.find('('));
+        if (line.find("Player.txt") != std::string::npos &&
+            line.find("log.txt") == std::string::npos) {
+            steps += call + (call == "rename" ? "\n" : " tmp\n");
+        } else if (call.find("sync") != std::string::npos) {
+            steps += call + (line.find(folder) != std::string::npos ? " folder\n" : " other\n");
+        }
     }
-    EXPECT_TRUE(renamed) << calls;
-    EXPECT_TRUE(synced) << "the folder is not synced after the rename:\n" << calls;
+    EXPECT_EQ(steps, "openat tmp\nwrite tmp\nfsync tmp\nclose tmp\nrename\nfsync folder\n")
+        << calls;
 }
 
 TEST(FolderSync, AFailedFolderSyncFailsTheSave) {

@@ -34,6 +34,11 @@ check() {
     "env LD_PRELOAD=$build/tests/libvaultreach_preload_clock.so ASAN_OPTIONS=verify_asan_link_order=0 \
     SDL_AUDIODRIVER=dummy ./vaultreach"
   wait_for "What is your name?" || { echo "$name: no name question"; status=1; }
+  # tmux answers the game's questions at start-up: none of its answers may reach the screen.
+  if tmux -L "$socket" capture-pane -p -J -S -200 | grep -qF -e '^[' -e 'rgb:'; then
+    echo "$name: the terminal's answers are on the screen"
+    status=1
+  fi
   tmux -L "$socket" send-keys "Ann" Enter "a" Enter
   local steps=0
   until tmux -L "$socket" capture-pane -p -J -S -200 | grep -qF "(A)ttack"; do

@@ -44,7 +44,10 @@ if [ ! -e "$build/deps" ]; then
     apt-cache showsrc libogg libvorbis libsdl1.2 sdl-mixer1.2 | grep '^Version:'
     dpkg-query -W googletest) | sha256sum | cut -c1-16)
   cache="${VAULTREACH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vaultreach}/windows-deps-$key"
-  "$here/deps.sh" "$cache/prefix"
+  # Builds on one machine share the cache (CI's beside a developer's): one builds the libraries,
+  # the others wait for it and reuse them; two at once would remove each other's sources.
+  mkdir -p "$cache"
+  flock "$cache/.lock" "$here/deps.sh" "$cache/prefix"
   ln -s "$cache/prefix" "$build/deps"
 fi
 "$here/deps.sh" "$build/deps"
