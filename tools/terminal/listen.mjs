@@ -13,7 +13,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import {
   count, done, flat, keyEcho, kQuietMs, kWordsPerSecond, orcaSpeech as speechIn, pictureLines,
-  quiet as quietIn, repoRoot, rule, show, sleep, synthesised as synthesisedIn,
+  quiet as quietIn, repoRoot, rule, show, sleep, synthesised as synthesisedIn, voiceEnd,
 } from '../web/screen-reader/speech.mjs';
 
 const [gameDir, launcher, outputFile, pipedPlain, pipedMode, orcaLog, speechLog] = process.argv.slice(2);
@@ -106,15 +106,6 @@ async function waitForPrompt(since, timeoutMs = 180000) {
     if (Date.now() - started > timeoutMs) throw new Error('the game never asked its next question');
     await sleep(50);
   }
-}
-
-// When a voice at 180 words a minute that says each utterance once Orca hands it over, after the
-// one before, goes quiet. Debian 12's speech-dispatcher hands its generic synthesiser pieces of
-// earlier messages after a marked-up one, so the check's own voice runs longer than Orca asked.
-function voiceEnd(utterances) {
-  let end = 0;
-  for (const u of utterances) end = Math.max(end, u.at) + (1000 * flat(u.text).split(' ').length) / kWordsPerSecond;
-  return end;
 }
 
 // What Orca said for one passage, and the rules it must keep.

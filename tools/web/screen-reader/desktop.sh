@@ -26,6 +26,9 @@ start_reader_desktop() {
   export HOME="$run/home" XDG_RUNTIME_DIR="$run/runtime" XDG_CONFIG_HOME="$run/config"
   export XDG_DATA_HOME="$run/home/.local/share" XDG_CACHE_HOME="$run/home/.cache"
   export VAULTREACH_SPEECH_LOG="$run/logs/speech.log" PATH="$reader:$PATH"
+  # The check's voice speaks twice as fast as the listener its rules model (180 words a minute),
+  # so that a run waits half as long for quiet between answers; 1 plays at the listener's pace.
+  export VAULTREACH_VOICE_SPEED="${VAULTREACH_VOICE_SPEED:-2}"
   unset SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS WAYLAND_DISPLAY
 
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$run/display" 2>"$run/logs/xvfb.log" &

@@ -9,6 +9,7 @@ import { launch, nativeInput, preparePage } from '../checks/lib.mjs';
 import {
   count, done, flat, inOrder, keyEcho, kQuietMs, kWhole, kWordsPerSecond, orcaSpeech as speechIn,
   percent, pictureLines, pictureSet, quiet as quietIn, rule, show, sleep, synthesised as synthesisedIn,
+  voiceEnd,
 } from './speech.mjs';
 
 const [url, orcaLog, speechLog, browserName = 'chromium'] = process.argv.slice(2);
@@ -102,8 +103,10 @@ try {
   const opening = inOrder(flat(title.replace(/\[([^\]]*)\]/g, '$1')), aboutPage);
   console.log(`page load: the opening story said in order: ${opening.said} of its ${opening.all} characters ` +
     `(${percent(opening.share)})`);
-  rule(loadQuiet !== null && loadQuiet <= titleAt + kQuietMs,
-    `page load: quiet within ${kQuietMs / 1000} s of the name prompt`);
+  const loadVoiceQuiet = voiceEnd(atLoad);
+  rule(loadQuiet !== null && loadVoiceQuiet <= titleAt + kQuietMs,
+    `page load: quiet within ${kQuietMs / 1000} s of the name prompt at 180 words a minute ` +
+    `(at ${((loadVoiceQuiet - titleAt) / 1000).toFixed(1)} s)`);
 
   const focused = await page.evaluate(() => document.activeElement && document.activeElement.id);
   rule(focused === 'answer', `page load: focus in the input line (is "${focused}")`);
@@ -140,10 +143,12 @@ try {
     const spokenChars = all.reduce((n, u) => n + u.text.length, 0);
     const voice = synthesised().filter((u) => u.start >= enterAt);
     // Orca cuts its echo of one key short at the next one; what counts is the story's speech.
+    const voiceQuiet = voiceEnd(all.filter((u) => u.at >= enterAt));
     const cut = voice.filter((u) => u.end === null && !(u.start < enterAt + 1500 && u.text.trim().split(' ').length <= 2));
     console.log(`answer ${i + 1} "${answer}": the live region gained ${heard.length} characters; Orca spoke ` +
       `${spokenChars} in ${all.length} utterances; the prompt at ${((promptAt - enterAt) / 1000).toFixed(1)} s, the ` +
-      `passage's end at 180 words a minute at ${((passageEnd - enterAt) / 1000).toFixed(1)} s, ${quietAt ? 'quiet at ' +
+      `passage's end at 180 words a minute at ${((passageEnd - enterAt) / 1000).toFixed(1)} s, quiet at 180 words a ` +
+      `minute at ${((voiceQuiet - enterAt) / 1000).toFixed(1)} s; the check's voice ${quietAt ? 'quiet at ' +
       `${((quietAt - enterAt) / 1000).toFixed(1)} s` : 'still speaking'}${cut.length ? `; ${cut.length} cut off` : ''}`);
     show(all, enterAt);
     const where = `answer ${i + 1} "${answer}"`;
@@ -152,8 +157,8 @@ try {
     const last = passage[passage.length - 1];
     rule(Boolean(last) && /\?:\s*$/.test(last.text) && cut.length === 0,
       `${where}: the prompt's "?:" is the last thing said, and nothing was cut off`);
-    rule(quietAt !== null && quietAt <= passageEnd + kQuietMs,
-      `${where}: quiet within ${kQuietMs / 1000} s of the passage's end`);
+    rule(quietAt !== null && voiceQuiet <= passageEnd + kQuietMs,
+      `${where}: quiet within ${kQuietMs / 1000} s of the passage's end at 180 words a minute`);
     const saidText = flat(passage.map((u) => u.text).join(' '));
     const labels = [...added.matchAll(/\[([^\]]+)\]/g)].map((m) => m[1]);
     for (const label of new Set(labels)) {
@@ -171,11 +176,13 @@ try {
     rule(lines.length === 0, `${where}: no picture's lines spoken${lines.length ? ` ('${lines[0]}')` : ''}`);
     // The echo would be an utterance of its own; a name is also counted where the story says it.
     const word = (text) => (answer.length > 1 ? count(` ${text.replace(/[^\w']+/g, ' ')} `, ` ${answer} `) : 0);
-    rule(!passage.some((u) => u.text.trim().toLowerCase() === answer.toLowerCase()) &&
+    const echoes = (u) => u.text.trim().toLowerCase() === answer.toLowerCase();
+    rule(!passage.some(echoes) &&
       word(saidText) <= word(heard), `${where}: the echoed answer is not spoken`);
     // What was said must be the new text, in its order (a label said before it is a stray), and
     // nearly all of it: a reader that drops a line of the passage fails here.
-    const { strays, said, all: whole, share } = inOrder(flat(heard), passage);
+    // (The echo is judged above: one fault, one failure.)
+    const { strays, said, all: whole, share } = inOrder(flat(heard), passage.filter((u) => !echoes(u)));
     rule(strays.length === 0, `${where}: everything said is the new text, in order${strays.length ?
       ` (not: '${flat(strays[0]).slice(0, 80)}')` : ''}`);
     rule(share >= kWhole, `${where}: the passage said whole: ${said} of its ${whole} characters ` +
