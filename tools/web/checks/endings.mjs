@@ -18,8 +18,10 @@ const replay = (name) => ({
 const death = replay('death-at-zero-health-and-replay');
 const win = replay('win');
 
-const kEnded = 'The game has ended.';
-const kFailed = 'The game has ended with an error; see log.txt in your files.';
+// After the last game the status says what Enter does now, as the focused Play again button does.
+const kEnter = ' Press Enter to play again.';
+const kEnded = `The game has ended.${kEnter}`;
+const kFailed = `The game has ended with an error; see log.txt in your files.${kEnter}`;
 const kTakenOver = 'Your character is saved; the game goes on in another tab.';
 const kFarewell = 'Hope you enjoyed playing Vaultreach.';
 const kExited = 'Exiting with return code 0';

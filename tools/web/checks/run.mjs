@@ -21,7 +21,7 @@ const firefox = engine === 'firefox';
 // the files after a reload and a closed tab, refused storage, two tabs, offline and a new
 // release, focus. The others need Chromium's own protocol (the accessibility tree, emulated
 // media and devices, downloads) or Lighthouse.
-const kEveryEngine = ['scripted game', 'typed before', 'caption', 'after a reload', 'tab closed', 'Ctrl-C',
+const kEveryEngine = ['scripted game', 'typed before', 'caption', 'after a reload', 'tab closed mid-game', 'Ctrl-C',
   'refused storage', 'two tabs', 'offline:', 'second release', 'focus:'];
 // Each check has browser contexts of its own, and most of its time is the game's pauses: two
 // run at once (VAULTREACH_WEB_LANES), each one's lines printed together when it ends.
