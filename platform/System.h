@@ -114,7 +114,7 @@ enum class eFileReplace {
 // end.
 eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& contents);
 
-// ---- Audio (AudioManager.h) ------------------------------------------------------------------
+// ---- Audio (Audio.h) -------------------------------------------------------------------------
 // Replaces where the sound goes; null puts the system's back (SDL_mixer, or the page's).
 void Sys_InstallAudioBackend(std::unique_ptr<cAudioBackend> backend);
 
