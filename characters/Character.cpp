@@ -6,7 +6,7 @@
 
 #include "platform/Console.h"
 #include "platform/System.h"
-#include "platform/Text.h"
+#include "text/Text.h"
 
 namespace {
 

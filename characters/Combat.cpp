@@ -4,10 +4,11 @@
 
 #include "characters/Character.h"
 #include "characters/Enemy.h"
-#include "platform/Answer.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
 #include "platform/System.h"
+#include "text/Answer.h"
+#include "text/Text.h"
 
 namespace {
 

@@ -5,17 +5,17 @@
 #include <optional>
 
 #include "characters/Character.h"
+#include "game/AudioManager.h"
 #include "game/Version.h"
 #include "items/Inventory.h"
 #include "items/Item.h"
-#include "platform/Answer.h"
-#include "platform/AudioManager.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
-#include "platform/StoryLine.h"
 #include "platform/System.h"
-#include "platform/Text.h"
+#include "text/Answer.h"
+#include "text/StoryLine.h"
+#include "text/Text.h"
 #include "weapons/WeaponManager.h"
 
 const char* const kVersion = VAULTREACH_VERSION;

@@ -5,10 +5,10 @@
 
 #include "characters/Character.h"
 #include "characters/Enemy.h"
-#include "platform/Answer.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
-#include "platform/StoryLine.h"
+#include "text/Answer.h"
+#include "text/StoryLine.h"
 
 namespace {
 

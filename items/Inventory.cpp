@@ -5,10 +5,11 @@
 
 #include "characters/Character.h"
 #include "items/Loot.h"
-#include "platform/Answer.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
 #include "platform/System.h"
+#include "text/Answer.h"
+#include "text/Text.h"
 
 namespace {}  // namespace
 

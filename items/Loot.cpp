@@ -7,9 +7,9 @@
 #include "characters/Character.h"
 #include "items/Inventory.h"
 #include "items/Item.h"
-#include "platform/Answer.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
+#include "text/Answer.h"
 
 void DropLoot(cCharacter& enemy, cCharacter& player, cInventory& inventory) {
     const std::uint32_t r = gRandom();

@@ -7,7 +7,6 @@
 #include "platform/Clock.h"
 #include "platform/ScreenReaderConsole.h"
 #include "platform/System.h"
-#include "platform/Text.h"
 
 cConsole* gConsoleOutput = nullptr;
 cConsole* gConsoleWindow = nullptr;
@@ -113,35 +112,6 @@ void ShowMapRows(const std::vector<std::string>& rows, const std::vector<std::st
     } else {
         WriteRows(rows);
     }
-}
-
-std::string ShownText(const std::string& text) {
-    if (gConsoleOutput == nullptr || !gConsoleOutput->ActsOnControlBytes()) {
-        return text;
-    }
-    static const char kHex[] = "0123456789abcdef";
-    std::string shown;
-    shown.reserve(text.size());
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        const std::size_t length = Utf8CharacterLength(text, at);
-        if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
-            shown += {'^', static_cast<char>(byte ^ 0x40)};
-            ++at;
-        } else if (length == 0 ||
-                   (byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0)) {
-            // Not a letter, or a C1 control (U+0080 to U+009F): each byte as text.
-            for (std::size_t end = at + std::max<std::size_t>(length, 1); at < end; ++at) {
-                const auto raw = static_cast<unsigned char>(text[at]);
-                shown += {'\\', 'x', kHex[raw >> 4], kHex[raw & 0xF]};
-            }
-        } else {
-            shown.append(text, at, length);
-            at += length;
-        }
-    }
-    return shown;
 }
 
 void Sys_InstallConsole(std::unique_ptr<cConsole> console) {

@@ -134,14 +134,6 @@ void SetConsoleTextAttribute(cConsole* console, tAttribute attribute);
 // The colour of what is written next, on the game's console.
 void SetColour(tAttribute attribute);
 
-// Text the player typed (the name), as it may be written to the console. Where the console
-// acts on control bytes, only letters reach it: each C0 control (below 0x20 except tab, and
-// 0x7F) is shown as a caret placeholder ("^[" for escape, "^?" for 0x7F), and each byte of a
-// C1 control (U+0080 to U+009F, two bytes in UTF-8) or of anything that is not UTF-8 (a raw
-// 0x9B, a lone 0xC3) as the four characters "\x9b" (lower-case hex). Valid UTF-8 letters
-// (é, ő, 漢) stay as they are. Elsewhere the text is unchanged.
-std::string ShownText(const std::string& text);
-
 // The game's console is told what is shown (see cConsole); without one, the bytes are written.
 void ShowPrompt(ePrompt kind, const std::vector<cChoice>& choices);
 void ShowPicture(const std::string& name, std::string_view bytes);

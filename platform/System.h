@@ -114,8 +114,10 @@ enum class eFileReplace {
 // end.
 eFileReplace Sys_ReplaceFile(const std::string& path, const std::string& contents);
 
-// ---- Audio (AudioManager.h) ------------------------------------------------------------------
-// Replaces where the sound goes; null puts the system's back (SDL_mixer, or the page's).
+// ---- Audio (Audio.h) -------------------------------------------------------------------------
+// The game's sound list (game/AudioManager.h) opens the device, loads and plays through the
+// installed backend (AudioBackend()). This replaces it; null puts the system's back (SDL_mixer,
+// or the page's).
 void Sys_InstallAudioBackend(std::unique_ptr<cAudioBackend> backend);
 
 #endif

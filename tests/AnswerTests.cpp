@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/Answer.h"
 #include "platform/System.h"
 #include "support/TestPlatform.h"
+#include "text/Answer.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "platform/AudioManager.h"
+#include "game/AudioManager.h"
 #include "support/TestPlatform.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/AudioManager.h"
+#include "game/AudioManager.h"
 #include "platform/TextArt.h"
 #include "support/TestPlatform.h"
 #include "weapons/WeaponManager.h"

@@ -296,7 +296,7 @@ std::string ReadFile(const std::string& path) {
 // The fuzzer's seed inputs play cleanly under the fuzzer's own checks, and each reaches what
 // its name promises, so the fuzzer starts from games that get somewhere.
 TEST(FuzzCorpus, EverySeedPlaysCleanlyAndReachesWhatItIsNamedFor) {
-    const std::string folder = std::string(VAULTREACH_DATA_DIR) + "/../tools/fuzz/corpus";
+    const std::string folder = std::string(VAULTREACH_DATA_DIR) + "/../tests/fuzz/corpus";
     const std::string secondPage = ReadFile(std::string(VAULTREACH_DATA_DIR) + "/Plot Point 2.txt");
     const std::map<std::string, std::string> reaches = {
         {"win-walk-and-play-again.txt", "You made it to the end!"},

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "characters/Character.h"
+#include "game/AudioManager.h"
 #include "game/Intro.h"
 #include "items/Inventory.h"
 #include "items/Item.h"
-#include "platform/AudioManager.h"
 #include "platform/Random.h"
 #include "platform/null/SilentAudio.h"
 #include "support/TestPlatform.h"

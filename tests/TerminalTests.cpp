@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/ColourMap.h"
-#include "platform/TerminalReplies.h"
+#include "platform/terminal/ColourMap.h"
+#include "platform/terminal/TerminalReplies.h"
 
 namespace {
 

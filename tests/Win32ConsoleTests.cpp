@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <iostream>
 
-#include "platform/ColourMap.h"
+#include "platform/terminal/ColourMap.h"
 #include "platform/win32/ConsoleCalls.h"
 #include "support/TestPlatform.h"
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that the game's folders use each other one way only, by their #include lines and by
 # the libraries CMakeLists.txt links:
-#   platform < weapons < characters < items < world < game
+#   platform < text < weapons < characters < items < world < game
 # A folder may include its own headers and those of folders before it, never one after it.
 # Only platform/ may include SDL or operating-system headers: elsewhere every <...> include
 # must be a standard C++ header (no ".h"). Only platform/posix/ and platform/win32/ may test
@@ -12,7 +12,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
-layers=(platform weapons characters items world game)
+layers=(platform text weapons characters items world game)
 declare -A rank
 for i in "${!layers[@]}"; do
   rank[${layers[$i]}]=$i

@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "platform/System.h"
-#include "platform/TableFile.h"
-#include "platform/Text.h"
+#include "text/TableFile.h"
+#include "text/Text.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "characters/Character.h"
-#include "platform/Answer.h"
 #include "platform/Console.h"
 #include "platform/Random.h"
 #include "platform/System.h"
+#include "text/Answer.h"
 
 char gDungeonGrid[kDungeonSize * kDungeonSize];
 char gVisitedGrid[kDungeonSize * kDungeonSize];

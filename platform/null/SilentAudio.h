@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/AudioManager.h"
+#include "platform/Audio.h"
 
 // What the silent audio backend was asked to do.
 struct cAudioRecord {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/InputBuffer.h"
-#include "platform/posix/TerminalQuestions.h"
+#include "platform/terminal/posix/TerminalQuestions.h"
 
 namespace {
 

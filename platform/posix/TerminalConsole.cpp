@@ -1,7 +1,8 @@
 // The console of the real process: on a terminal, the colours, the window and the caption
-// (one part each, TerminalColours.h, TerminalWindow.h and TerminalTitle.h), which learn what
-// they need from one round of questions at start-up (TerminalQuestions.h); anywhere else (a
-// pipe, a file, a TERM that is unset, empty or "dumb") the game's plain text with no escapes.
+// (one part each in platform/terminal/posix: TerminalColours.h, TerminalWindow.h and
+// TerminalTitle.h), which learn what they need from one round of questions at start-up
+// (TerminalQuestions.h); anywhere else (a pipe, a file, a TERM that is unset, empty or "dumb")
+// the game's plain text with no escapes.
 //
 // The terminal is given back at exit as it was found: its colours, the cursor at the start of
 // a fresh line, the window's size in characters and its position, then the caption.
@@ -15,10 +16,10 @@
 
 #include "platform/Console.h"
 #include "platform/System.h"
-#include "platform/posix/TerminalColours.h"
-#include "platform/posix/TerminalQuestions.h"
-#include "platform/posix/TerminalTitle.h"
-#include "platform/posix/TerminalWindow.h"
+#include "platform/terminal/posix/TerminalColours.h"
+#include "platform/terminal/posix/TerminalQuestions.h"
+#include "platform/terminal/posix/TerminalTitle.h"
+#include "platform/terminal/posix/TerminalWindow.h"
 
 namespace {
 

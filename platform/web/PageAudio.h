@@ -13,7 +13,7 @@
 
 #include <memory>
 
-#include "platform/AudioManager.h"
+#include "platform/Audio.h"
 
 std::unique_ptr<cAudioBackend> CreatePageAudio();
 

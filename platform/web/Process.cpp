@@ -6,7 +6,7 @@
 
 #include "platform/Process.h"
 
-#include "platform/AudioManager.h"
+#include "platform/Audio.h"
 #include "platform/System.h"
 #include "platform/web/PageAudio.h"
 

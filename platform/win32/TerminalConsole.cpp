@@ -25,9 +25,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/ColourMap.h"
 #include "platform/Console.h"
 #include "platform/System.h"
+#include "platform/terminal/ColourMap.h"
 #include "platform/win32/ConsoleCalls.h"
 
 namespace {

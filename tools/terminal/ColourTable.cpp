@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/ColourMap.h"
+#include "platform/terminal/ColourMap.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/ColourMap.h"
+#include "platform/terminal/ColourMap.h"
 
 #include <cmath>
 #include <optional>

@@ -1,89 +1,24 @@
-#include "platform/AudioManager.h"
-
-#include <SDL.h>
-#include <SDL_mixer.h>
+#include "game/AudioManager.h"
 
 #include <limits>
 #include <sstream>
 
-#include "platform/Process.h"
 #include "platform/System.h"
-#include "platform/TableFile.h"
-#include "platform/Text.h"
+#include "text/TableFile.h"
+#include "text/Text.h"
 
 namespace {
-
-constexpr int kFrequency = 22050;
-constexpr Uint16 kFormat = AUDIO_S16LSB;
-constexpr int kChannels = 2;
-constexpr int kChunkSize = 4096;
 
 void SkipLine(std::istream& in) {
     in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
 }
 
-class cMixerBackend : public cAudioBackend {
-  public:
-    bool OpenDevice(std::string& error) override {
-        cQuietStandardError quiet;
-        if (Mix_OpenAudio(kFrequency, kFormat, kChannels, kChunkSize) != 0) {
-            error = SDL_GetError();
-            return false;
-        }
-        return true;
-    }
-
-    void CloseDevice() override {
-        cQuietStandardError quiet;
-        Mix_CloseAudio();
-    }
-
-    // Only regular files are handed to SDL_mixer: opening a FIFO for reading waits for a
-    // writer that never comes, and would hang the game before its title.
-    Mix_Chunk* LoadEffect(const std::string& path) override {
-        if (Sys_RegularFileSize(path) < 0) {
-            return nullptr;
-        }
-        // With freesrc set SDL_mixer closes the file itself, on failure as well.
-        return Mix_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1);
-    }
-
-    Mix_Music* LoadMusic(const std::string& path) override {
-        if (Sys_RegularFileSize(path) < 0) {
-            return nullptr;
-        }
-        return Mix_LoadMUS(path.c_str());
-    }
-
-    void PlayMusic(Mix_Music* music, int loops) override {
-        // A track that failed to load holds null; SDL_mixer refuses it without harm.
-        Mix_PlayMusic(music, loops);
-    }
-};
-
-std::unique_ptr<cAudioBackend>& Backend() {
-    static std::unique_ptr<cAudioBackend> backend = std::make_unique<cMixerBackend>();
-    return backend;
-}
-
 }  // namespace
-
-void Sys_InstallAudioBackend(std::unique_ptr<cAudioBackend> backend) {
-    Backend() = backend ? std::move(backend) : std::make_unique<cMixerBackend>();
-}
-
-void cAudioManager::cFreeChunk::operator()(Mix_Chunk* chunk) const {
-    Mix_FreeChunk(chunk);
-}
-
-void cAudioManager::cFreeMusic::operator()(Mix_Music* music) const {
-    Mix_FreeMusic(music);
-}
 
 cAudioManager::cAudioManager() {
     Sys_OpenLogFile(m_log, "AudioLog.txt");
     std::string error;
-    m_deviceOpen = Backend()->OpenDevice(error);
+    m_deviceOpen = AudioBackend().OpenDevice(error);
     if (!m_deviceOpen) {
         m_log << "Error: " << error << std::endl;
     }
@@ -92,7 +27,7 @@ cAudioManager::cAudioManager() {
 cAudioManager::~cAudioManager() {
     // SDL_mixer counts opens, so a manager that failed to open must not close someone else's.
     if (m_deviceOpen) {
-        Backend()->CloseDevice();
+        AudioBackend().CloseDevice();
     }
 }
 
@@ -120,7 +55,7 @@ Mix_Chunk* cAudioManager::EffectFor(const std::string& path) {
     }
     Mix_Chunk* sample = nullptr;
     if (WithinBudget(path, m_effectBytesLeft, kMaxEffectBytes, "effect")) {
-        sample = Backend()->LoadEffect(path);
+        sample = AudioBackend().LoadEffect(path);
     }
     m_decodedEffects[path].reset(sample);
     return sample;
@@ -136,7 +71,7 @@ Mix_Music* cAudioManager::MusicFor(const std::string& path) {
         Log("Skipped music " + LogExcerpt(path) + ": more than " + std::to_string(kMaxMusicFiles) +
             " music files.");
     } else if (WithinBudget(path, m_musicBytesLeft, kMaxMusicBytes, "music")) {
-        loaded = Backend()->LoadMusic(path);
+        loaded = AudioBackend().LoadMusic(path);
     }
     m_openedMusic[path].reset(loaded);
     return loaded;
@@ -188,6 +123,6 @@ bool cAudioManager::LoadSounds(std::string name) {
 void cAudioManager::PlayMusic(const std::string& name) {
     const auto found = music.find(name);
     if (found != music.end()) {
-        Backend()->PlayMusic(found->second->music, found->second->loops);
+        AudioBackend().PlayMusic(found->second->music, found->second->loops);
     }
 }

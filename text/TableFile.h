@@ -1,5 +1,5 @@
-#ifndef VAULTREACH_PLATFORM_TABLEFILE_H
-#define VAULTREACH_PLATFORM_TABLEFILE_H
+#ifndef VAULTREACH_TEXT_TABLEFILE_H
+#define VAULTREACH_TEXT_TABLEFILE_H
 
 // The bounds of a data table's file (the weapon table, the sound list), so that a damaged or
 // hostile file costs a log line, not the game's memory or time. Read takes the file whole only

@@ -1,5 +1,5 @@
-#ifndef VAULTREACH_PLATFORM_POSIX_TERMINALQUESTIONS_H
-#define VAULTREACH_PLATFORM_POSIX_TERMINALQUESTIONS_H
+#ifndef VAULTREACH_PLATFORM_TERMINAL_POSIX_TERMINALQUESTIONS_H
+#define VAULTREACH_PLATFORM_TERMINAL_POSIX_TERMINALQUESTIONS_H
 
 // The console's questions to the terminal, and the window manager's frame learnt from them.
 //
@@ -20,7 +20,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/TerminalReplies.h"
+#include "platform/terminal/TerminalReplies.h"
 
 // A position or a size in pixels that can be right: 0 to 32767.
 bool IsCoordinate(int value);

@@ -1,5 +1,5 @@
-#ifndef VAULTREACH_PLATFORM_STORYLINE_H
-#define VAULTREACH_PLATFORM_STORYLINE_H
+#ifndef VAULTREACH_TEXT_STORYLINE_H
+#define VAULTREACH_TEXT_STORYLINE_H
 
 // Told stories: lines printed one by one, each followed by its own pause, so the player reads
 // them at the pace of speech. A line is its text, whether a flushing line end follows it, and

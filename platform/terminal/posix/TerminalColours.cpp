@@ -1,4 +1,4 @@
-#include "platform/posix/TerminalColours.h"
+#include "platform/terminal/posix/TerminalColours.h"
 
 #include <cstdlib>
 #include <iostream>

@@ -1,4 +1,4 @@
-#include "platform/TableFile.h"
+#include "text/TableFile.h"
 
 eFileRead cTableFile::Read(std::int64_t maxBytes, std::string& text) {
     const eFileRead read = Sys_ReadFile(name, maxBytes, text);

@@ -1,5 +1,5 @@
-#ifndef VAULTREACH_PLATFORM_COLOURMAP_H
-#define VAULTREACH_PLATFORM_COLOURMAP_H
+#ifndef VAULTREACH_PLATFORM_TERMINAL_COLOURMAP_H
+#define VAULTREACH_PLATFORM_TERMINAL_COLOURMAP_H
 
 // Which terminal colour shows each of the game's attribute values on a given background.
 //
@@ -35,7 +35,7 @@
 #include <string>
 
 #include "platform/Console.h"
-#include "platform/TerminalReplies.h"
+#include "platform/terminal/TerminalReplies.h"
 
 enum class eColourDepth { Colours8, Colours16, Colours256 };
 

@@ -1,4 +1,4 @@
-#include "platform/TerminalReplies.h"
+#include "platform/terminal/TerminalReplies.h"
 
 #include <utility>
 #include <vector>

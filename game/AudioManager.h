@@ -1,7 +1,8 @@
-#ifndef VAULTREACH_PLATFORM_AUDIOMANAGER_H
-#define VAULTREACH_PLATFORM_AUDIOMANAGER_H
+#ifndef VAULTREACH_GAME_AUDIOMANAGER_H
+#define VAULTREACH_GAME_AUDIOMANAGER_H
 
-// Music and sound effects through SDL_mixer 1.2.
+// The game's music and sound effects: the sound list, what of it is loaded, and the log of it,
+// played through the installed audio backend (platform/Audio.h, SDL_mixer 1.2 by default).
 //
 // The constructor truncates "AudioLog.txt", opens the device (22050 Hz, signed 16-bit little
 // endian, stereo, 4096-sample chunks) and logs one "Error: " line with SDL's text if that
@@ -33,17 +34,13 @@
 #include <memory>
 #include <string>
 
-#include "platform/System.h"
+#include "platform/Audio.h"
 
 constexpr std::int64_t kMaxSoundListBytes = 1024 * 1024;
 constexpr std::size_t kMaxSoundEntries = 256;
 constexpr std::int64_t kMaxEffectBytes = 1024 * 1024;
 constexpr std::int64_t kMaxMusicBytes = 8 * 1024 * 1024;
 constexpr std::size_t kMaxMusicFiles = 16;
-
-struct Mix_Chunk;
-struct _Mix_Music;
-typedef struct _Mix_Music Mix_Music;
 
 // An entry of the effect list. Its sample belongs to the manager (shared, see above).
 struct cSoundEffect {
@@ -60,20 +57,6 @@ struct cMusicTrack {
     std::int32_t loops = 0;
 };
 
-// Where the sound goes: SDL_mixer by default. A headless run or a test installs a silent
-// backend (Sys_InstallAudioBackend) that opens nothing and loads nothing.
-class cAudioBackend {
-  public:
-    virtual ~cAudioBackend() = default;
-    // False, with SDL's reason in error, when the device cannot be opened.
-    virtual bool OpenDevice(std::string& error) = 0;
-    virtual void CloseDevice() = 0;
-    // Null when the file cannot be loaded.
-    virtual Mix_Chunk* LoadEffect(const std::string& path) = 0;
-    virtual Mix_Music* LoadMusic(const std::string& path) = 0;
-    virtual void PlayMusic(Mix_Music* music, int loops) = 0;
-};
-
 class cAudioManager {
   public:
     cAudioManager();
@@ -88,14 +71,6 @@ class cAudioManager {
     std::map<std::string, std::unique_ptr<cMusicTrack>> music;
 
   private:
-    struct cFreeChunk {
-        void operator()(Mix_Chunk* chunk) const;
-    };
-    // SDL_mixer stops a music that is playing before it frees it.
-    struct cFreeMusic {
-        void operator()(Mix_Music* music) const;
-    };
-
     void Log(const std::string& line);
     // Whether the file at path still fits in what is left of its kind's bytes; logs a refusal.
     bool WithinBudget(const std::string& path, std::int64_t& left, std::int64_t limit,
@@ -109,7 +84,7 @@ class cAudioManager {
     // Every sound loaded, by path; a null one failed to load and is not tried again. Members go
     // in the reverse order of these lines: the effects are freed first, then the music.
     std::map<std::string, std::unique_ptr<Mix_Music, cFreeMusic>> m_openedMusic;
-    std::map<std::string, std::unique_ptr<Mix_Chunk, cFreeChunk>> m_decodedEffects;
+    std::map<std::string, std::unique_ptr<Mix_Chunk, cFreeEffect>> m_decodedEffects;
     std::int64_t m_effectBytesLeft = kMaxEffectBytes;
     std::int64_t m_musicBytesLeft = kMaxMusicBytes;
 };

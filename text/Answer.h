@@ -1,5 +1,5 @@
-#ifndef VAULTREACH_PLATFORM_ANSWER_H
-#define VAULTREACH_PLATFORM_ANSWER_H
+#ifndef VAULTREACH_TEXT_ANSWER_H
+#define VAULTREACH_TEXT_ANSWER_H
 
 // The one way a prompt reads the player's answer: one character by formatted extraction from
 // std::cin, so blanks and line ends before it are skipped.

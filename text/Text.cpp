@@ -1,9 +1,11 @@
-#include "platform/Text.h"
+#include "text/Text.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
+
+#include "platform/Console.h"
 
 bool ParseDecimalInteger(const std::string& text, std::int32_t& value) {
     const std::size_t digits = (!text.empty() && (text[0] == '+' || text[0] == '-')) ? 1 : 0;
@@ -72,4 +74,33 @@ std::size_t Utf8Cut(const std::string& text, std::size_t limit) {
         at += length;
     }
     return std::min(at, limit);
+}
+
+std::string ShownText(const std::string& text) {
+    if (gConsoleOutput == nullptr || !gConsoleOutput->ActsOnControlBytes()) {
+        return text;
+    }
+    static const char kHex[] = "0123456789abcdef";
+    std::string shown;
+    shown.reserve(text.size());
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        const std::size_t length = Utf8CharacterLength(text, at);
+        if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
+            shown += {'^', static_cast<char>(byte ^ 0x40)};
+            ++at;
+        } else if (length == 0 ||
+                   (byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0)) {
+            // Not a letter, or a C1 control (U+0080 to U+009F): each byte as text.
+            for (std::size_t end = at + std::max<std::size_t>(length, 1); at < end; ++at) {
+                const auto raw = static_cast<unsigned char>(text[at]);
+                shown += {'\\', 'x', kHex[raw >> 4], kHex[raw & 0xF]};
+            }
+        } else {
+            shown.append(text, at, length);
+            at += length;
+        }
+    }
+    return shown;
 }

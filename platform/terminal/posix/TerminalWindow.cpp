@@ -1,4 +1,4 @@
-#include "platform/posix/TerminalWindow.h"
+#include "platform/terminal/posix/TerminalWindow.h"
 
 #include <sys/ioctl.h>
 

@@ -1,4 +1,4 @@
-#include "platform/Answer.h"
+#include "text/Answer.h"
 
 #include <cctype>
 #include <iostream>

@@ -1,4 +1,4 @@
-#include "platform/StoryLine.h"
+#include "text/StoryLine.h"
 
 #include <iostream>
 

@@ -1,5 +1,5 @@
-#ifndef VAULTREACH_PLATFORM_POSIX_TERMINALWINDOW_H
-#define VAULTREACH_PLATFORM_POSIX_TERMINALWINDOW_H
+#ifndef VAULTREACH_PLATFORM_TERMINAL_POSIX_TERMINALWINDOW_H
+#define VAULTREACH_PLATFORM_TERMINAL_POSIX_TERMINALWINDOW_H
 
 // The terminal's window: its size, its place and the moves of a shake, through xterm's
 // window-manipulation sequences (terminals that do not allow them ignore them).
@@ -13,8 +13,8 @@
 // Restore asks for the size in characters and the place the window was found at.
 
 #include "platform/Console.h"
-#include "platform/TerminalReplies.h"
-#include "platform/posix/TerminalQuestions.h"
+#include "platform/terminal/TerminalReplies.h"
+#include "platform/terminal/posix/TerminalQuestions.h"
 
 class cTerminalWindow {
   public:

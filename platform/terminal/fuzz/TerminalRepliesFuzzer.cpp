@@ -22,7 +22,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/TerminalReplies.h"
+#include "platform/terminal/TerminalReplies.h"
 
 namespace {
 

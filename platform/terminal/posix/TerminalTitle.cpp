@@ -1,4 +1,4 @@
-#include "platform/posix/TerminalTitle.h"
+#include "platform/terminal/posix/TerminalTitle.h"
 
 #include <iostream>
 

@@ -1,5 +1,5 @@
-#ifndef VAULTREACH_PLATFORM_TERMINALREPLIES_H
-#define VAULTREACH_PLATFORM_TERMINALREPLIES_H
+#ifndef VAULTREACH_PLATFORM_TERMINAL_TERMINALREPLIES_H
+#define VAULTREACH_PLATFORM_TERMINAL_TERMINALREPLIES_H
 
 // Sorts what a terminal sends into what the player typed and what the terminal said: its
 // answers to the console's questions, and the keys that are not text (arrows, function keys).

@@ -1,5 +1,5 @@
-#ifndef VAULTREACH_PLATFORM_POSIX_TERMINALCOLOURS_H
-#define VAULTREACH_PLATFORM_POSIX_TERMINALCOLOURS_H
+#ifndef VAULTREACH_PLATFORM_TERMINAL_POSIX_TERMINALCOLOURS_H
+#define VAULTREACH_PLATFORM_TERMINAL_POSIX_TERMINALCOLOURS_H
 
 // The text colours on a terminal: SGR sequences written into std::cout, in order with the text,
 // in colours chosen for the terminal's background (ColourMap.h) at the depth TERM and COLORTERM
@@ -11,9 +11,9 @@
 
 #include <string>
 
-#include "platform/ColourMap.h"
 #include "platform/Console.h"
-#include "platform/TerminalReplies.h"
+#include "platform/terminal/ColourMap.h"
+#include "platform/terminal/TerminalReplies.h"
 
 class cTerminalColours {
   public:

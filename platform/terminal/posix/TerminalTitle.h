@@ -1,5 +1,5 @@
-#ifndef VAULTREACH_PLATFORM_POSIX_TERMINALTITLE_H
-#define VAULTREACH_PLATFORM_POSIX_TERMINALTITLE_H
+#ifndef VAULTREACH_PLATFORM_TERMINAL_POSIX_TERMINALTITLE_H
+#define VAULTREACH_PLATFORM_TERMINAL_POSIX_TERMINALTITLE_H
 
 // The terminal window's caption, set with the OSC title sequence. The caption found is pushed
 // on the terminal's title stack (CSI 22;0 t) before the first change and popped again by

@@ -1,4 +1,4 @@
-#include "platform/posix/TerminalQuestions.h"
+#include "platform/terminal/posix/TerminalQuestions.h"
 
 #include <poll.h>
 #include <sys/stat.h>
