@@ -8,7 +8,7 @@
 # plants the fault (it must change the file), and the check that should catch it:
 #   native:REGEX    the native suite's ctest tests whose names match REGEX
 #   windows:REGEX   the same in the Windows build, under Wine (tools/windows/build.sh first)
-#   web:WORD        the browser checks whose names hold WORD (tools/web/check.sh), on a browser
+#   web:WORD        the browser checks whose names hold WORD (tests/web/check.sh), on a browser
 #                   build of the planted sources; skipped unless --web is given
 # Blank lines and lines starting with # are skipped.
 #
@@ -88,7 +88,7 @@ check_web() {
   local word="$1"
   [ "$full" = 0 ] || word=""
   "$src/tools/web/build.sh" "$out/web" >"$logs/build" 2>&1 || return 3
-  VAULTREACH_WEB_CHECK="$word" "$src/tools/web/check.sh" "$out/web" >"$logs/check" 2>&1
+  VAULTREACH_WEB_CHECK="$word" "$src/tests/web/check.sh" "$out/web" >"$logs/check" 2>&1
 }
 
 caught=0
