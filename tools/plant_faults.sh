@@ -81,7 +81,7 @@ run_ctest() {
 }
 check_native() { run_ctest "$out/native" "$1"; }
 check_windows() {
-  (. "$src/tools/windows/wine-env.sh" "$out/windows" && run_ctest "$out/windows/game" "$1"
+  (. "$src/tests/windows/wine-env.sh" "$out/windows" && run_ctest "$out/windows/game" "$1"
     status=$?; wineserver -k 2>/dev/null; exit "$status")
 }
 check_web() {
