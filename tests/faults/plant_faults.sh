@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Plants one-line faults, one at a time, in a scratch copy of the sources, runs the checks that
 # should catch each, and prints which were caught. A fault that no check catches shows where the
-# tests guard nothing; the list (tools/planted_faults.txt) grows with each change. Run on request,
-# never by CI: each fault costs a build and a run of its checks.
+# tests guard nothing; the list (planted_faults.txt, beside this script) grows with each change.
+# Run on request, never by CI: each fault costs a build and a run of its checks.
 #
 # Each line of the list is three fields separated by tabs: the file, a one-line sed script that
 # plants the fault (it must change the file), and the check that should catch it:
@@ -12,7 +12,7 @@
 #                   build of the planted sources; skipped unless --web is given
 # Blank lines and lines starting with # are skipped.
 #
-# Usage: tools/plant_faults.sh [--full] [--web] [--sanitize] [--only REGEX] [--list FILE]
+# Usage: tests/faults/plant_faults.sh [--full] [--web] [--sanitize] [--only REGEX] [--list FILE]
 #   --full       each fault runs its side's whole suite (all the browser checks for the page)
 #                instead of the named checks, as CI would
 #   --web        runs the page's faults too (an emscripten build; minutes each)
@@ -21,8 +21,9 @@
 # The scratch copy and its builds are kept in build-faults (VAULTREACH_FAULTS_DIR moves them),
 # so a second run rebuilds only what the faults touch. Exits 1 when a fault was missed.
 set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-list="$root/tools/planted_faults.txt"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+list="$here/planted_faults.txt"
 full=0
 web=0
 sanitize=()
