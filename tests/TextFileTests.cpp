@@ -100,7 +100,7 @@ TEST(TextFiles, NamesMatchInAnyCaseOnlyWhereTheSystemsNamesDo) {
     EXPECT_EQ(directory.Exists("player.txt"), kCaseBlindNames);
 }
 
-// The save of a real game (tools/windows/smoke.sh names it): the game's own loader reads it.
+// The save of a real game (tests/windows/smoke.sh names it): the game's own loader reads it.
 TEST(RealSave, LoadsBack) {
     const char* path = std::getenv("VAULTREACH_SAVE_TO_LOAD");
     if (path == nullptr) {

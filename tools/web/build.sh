@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds Vaultreach for the browser with emscripten: installs the toolchain (and the browser
-# checks' node packages) when missing, builds GoogleTest for emscripten once (kept in the build
-# folder), the game's module and the portable test suite, runs that suite under node, and
-# assembles the site (the module beside every file of web/) and vaultreach-web.zip, which it
-# checks against a game host's limits (check_zip.py; python3 comes with emscripten).
+# checks' node packages, in tests/web) when missing, builds GoogleTest for emscripten once (kept
+# in the build folder), the game's module and the portable test suite, runs that suite under
+# node, and assembles the site (the module beside every file of web/) and vaultreach-web.zip,
+# which it checks against a game host's limits (check_zip.py; python3 comes with emscripten).
 # Usage: tools/web/build.sh [BUILD_DIR]   (default: build-web)
 set -euo pipefail
 
@@ -18,8 +18,9 @@ if ! command -v node >/dev/null; then
 fi
 "$root/tools/install-packages.sh" --no-recommends emscripten cmake make googletest zip brotli ccache \
   "${node_packages[@]}"
-if [ -f "$here/package-lock.json" ] && [ ! -d "$here/node_modules" ]; then
-  (cd "$here" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+checks="$root/tests/web"
+if [ -f "$checks/package-lock.json" ] && [ ! -d "$checks/node_modules" ]; then
+  (cd "$checks" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
 fi
 
 # emscripten's compiler runs on Debian's node modules, whatever node is first on the PATH; the

@@ -1,11 +1,13 @@
-# Sourced by check.sh and measure.sh: installs what the browser tools need, copies
-# BUILD_DIR/site to a scratch folder (the checks play a second release over it) and serves it on
-# 127.0.0.1 on a free port, and serves a game host's page that frames it (checks/host) on
-# another free port, at localhost: another site. Sets $url, $host_url, $site and $scratch; the
-# servers are stopped and the scratch folder removed when the calling script exits, however it
-# exits.
+# Sourced by the browser checks (tests/web/check.sh, tests/web/screen_reader.sh) and by
+# measure.sh: installs what they need (Chromium, node and the checks' npm packages, which live
+# with the checks in tests/web), copies BUILD_DIR/site to a scratch folder (the checks play a
+# second release over it) and serves it on 127.0.0.1 on a free port, and serves a game host's
+# page that frames it (tests/web/checks/host) on another free port, at localhost: another site.
+# Sets $url, $host_url, $site and $scratch; the servers are stopped and the scratch folder removed when the calling script exits,
+# however it exits.
 # Usage: start_local_site BUILD_DIR
 web="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+web_tests="$(cd "$web/../../tests/web" && pwd)"
 
 start_local_site() {
   local build="$1"
@@ -18,9 +20,10 @@ start_local_site() {
     node_packages=(nodejs npm)
   fi
   "$web/../install-packages.sh" --no-recommends chromium python3 "${node_packages[@]}"
-  if [ ! -f "$web/node_modules/.package-lock.json" ] ||
-    [ "$web/package-lock.json" -nt "$web/node_modules/.package-lock.json" ]; then
-    (cd "$web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  local lock="$web_tests/package-lock.json" installed="$web_tests/node_modules/.package-lock.json"
+  if [ ! -f "$installed" ] || [ "$lock" -nt "$installed" ]; then
+    (cd "$web_tests" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error \
+      >/dev/null)
   fi
   scratch="$(mktemp -d)"
   servers=()
@@ -30,7 +33,7 @@ start_local_site() {
   cp -a "$build/site" "$site"
   serve_folder "$site" site --access-log "$scratch/access.log"
   url="http://127.0.0.1:$served_port/"
-  serve_folder "$web/checks/host" host
+  serve_folder "$web_tests/checks/host" host
   host_url="http://localhost:$served_port/"
 }
 

@@ -52,8 +52,8 @@ if [ ! -e "$build/deps" ]; then
 fi
 "$here/deps.sh" "$build/deps"
 
-# The game and the Windows test program. ctest runs the tests through Wine (tools/windows/wine.sh
-# prepares it).
+# The game and the Windows test program. ctest runs the tests through Wine
+# (tests/windows/wine-env.sh prepares it).
 cmake -S "$root" -B "$build/game" -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64-x86_64.cmake" \
   -DVAULTREACH_WINDOWS_DEPS="$build/deps" -DCMAKE_BUILD_TYPE=Release -DVAULTREACH_REPRODUCIBLE=ON \
   -DVAULTREACH_TESTS="${VAULTREACH_WINDOWS_TESTS:-ON}" >/dev/null

@@ -1,8 +1,11 @@
 // The figures of tools/web/measure.sh. Usage: node measure.mjs URL ACCESS_LOG
+// The browser, axe-core and Lighthouse come through the browser checks' modules: the npm
+// packages are installed beside them, in tests/web.
 import fs from 'node:fs';
-import { AxePuppeteer } from '@axe-core/puppeteer';
-import { launch, liveRegionText, nativeInput, preparePage, startGame, waitForPrompt as waitForAnswer } from './lib.mjs';
-import { lighthouse } from './lighthouse.mjs';
+import {
+  axeResults, launch, liveRegionText, nativeInput, preparePage, startGame, waitForPrompt as waitForAnswer,
+} from '../../tests/web/checks/lib.mjs';
+import { lighthouse } from '../../tests/web/checks/lighthouse.mjs';
 
 const [url, accessLog] = process.argv.slice(2);
 // VAULTREACH_MEASURE_QUICK=1: every wait a tenth as long and no Lighthouse, to prove that the
@@ -165,7 +168,7 @@ try {
   console.log(afterTurn.slice(beforeTurn.length).split('\n').map((line) => `  | ${line}`).join('\n'));
   for (const scheme of ['light', 'dark']) {
     await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
-    const axe = await new AxePuppeteer(page).analyze();
+    const axe = await axeResults(page);
     console.log(`axe-core in a fight, ${scheme}: ${axe.violations.length} violations, ${axe.passes.length} rules passed`);
   }
   await turn.close();

@@ -206,9 +206,14 @@ export async function unnamed(page) {
   return missing;
 }
 
+// axe-core's whole report on the page as it is now.
+export function axeResults(page) {
+  return new AxePuppeteer(page).analyze();
+}
+
 // axe-core's violations on the page as it is now, one line each, named by where.
 export async function axe(page, where) {
-  const result = await new AxePuppeteer(page).analyze();
+  const result = await axeResults(page);
   return result.violations.map((v) => `${where}: ${v.id} (${v.nodes.length}) ${v.help}`);
 }
 

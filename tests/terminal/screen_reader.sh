@@ -11,7 +11,7 @@
 # are not spoken, when speech goes on more than 10 s past a fight round's end at 180 words a
 # minute, or when another screen reader already runs. Everything it starts is stopped by process id when
 # it exits, however it exits.
-# Usage: tools/terminal/screen_reader.sh [--without-mode] [BUILD_DIR]   (default build, which
+# Usage: tests/terminal/screen_reader.sh [--without-mode] [BUILD_DIR]   (default build, which
 #   needs -DVAULTREACH_TESTS=ON for the preloaded clock)
 #   --without-mode plays the game as it is by default, to hear what the mode spares a listener
 #   (its rules then fail).
@@ -33,7 +33,7 @@ fi
 node_packages=()
 command -v node >/dev/null || node_packages=(nodejs)
 "$root/tools/install-packages.sh" --no-recommends sakura "${node_packages[@]}"
-source "$root/tools/web/screen-reader/desktop.sh"
+source "$root/tests/web/screen-reader/desktop.sh"
 
 scratch="$(mktemp -d)"
 trap 'stop_reader_desktop; rm -rf "$scratch"' EXIT
@@ -74,7 +74,7 @@ start_reader_desktop "$scratch/reader"
 echo "Orca $(orca --version), sakura $(dpkg-query -W -f '${Version}' sakura) on VTE" \
   "$(dpkg-query -W -f '${Version}' libvte-2.91-0) on $DISPLAY; the game ${mode[*]:-without the mode}"
 status=0
-timeout 720 node "$root/tools/terminal/listen.mjs" "$game" "$scratch/play" "$scratch/output" \
+timeout 720 node "$root/tests/terminal/listen.mjs" "$game" "$scratch/play" "$scratch/output" \
   "$scratch/piped-plain" "$piped_mode" "$run/logs/orca.log" "$VAULTREACH_SPEECH_LOG" || status=$?
 cp "$scratch/output" "$run/logs/game-output.log" 2>/dev/null || true
 exit "$status"

@@ -10,7 +10,7 @@
 # the input line, or when browse mode does not find the story's region by its name.
 # Orca runs once per user on a machine: when another one runs, the check says so and stops.
 # Everything it starts is stopped by process id when it exits, however it exits.
-# Usage: tools/web/screen_reader.sh [BUILD_DIR]   (default build-web)
+# Usage: tests/web/screen_reader.sh [BUILD_DIR]   (default build-web)
 #   VAULTREACH_SCREEN_READER_BROWSER=firefox plays in Firefox ESR instead of Chromium.
 #   VAULTREACH_SCREEN_READER_LOGS=DIR keeps Orca's debug file, the synthesiser's log and the
 #   other services' logs there.
@@ -28,7 +28,7 @@ case "$browser" in
 esac
 "$root/tools/install-packages.sh" --no-recommends "$browser_package"
 source "$root/tools/web/local-site.sh"
-source "$root/tools/web/screen-reader/desktop.sh"
+source "$root/tests/web/screen-reader/desktop.sh"
 start_local_site "$build"
 trap 'stop_reader_desktop; stop_local_site' EXIT
 start_reader_desktop "$scratch/reader"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The browser checks, in the three engines side by side (each mostly waits on its browser and
 # the game's pauses). Serves BUILD_DIR/site (made by tools/web/build.sh) on 127.0.0.1 and runs
-# tools/web/checks:
+# the checks of tests/web/checks:
 #  - in headless Chromium (/usr/bin/chromium), every check: the scripted game against the
 #    native game's text, the caption, colours, files, a closed tab, sound, axe-core, the
 #    accessibility tree, reduced motion, a phone's viewport, offline play, a release update, the
@@ -15,12 +15,13 @@
 #    reload and focus (checks/webkit.mjs).
 # The zip check's own test first. Prints each engine's lines and time, then "N passed, N failed"
 # over all; exits non-zero when any failed.
-# Usage: tools/web/check.sh [BUILD_DIR]   (default build-web)
+# Usage: tests/web/check.sh [BUILD_DIR]   (default build-web)
 #   VAULTREACH_WEB_CHECK=word runs only the checks whose name holds the word;
 #   VAULTREACH_WEB_ENGINES="chromium firefox webkit" picks the engines (default all three);
 #   VAULTREACH_WEB_LANES=N runs N checks at once in each engine (default 2).
 set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
 read -r -a engines <<<"${VAULTREACH_WEB_ENGINES:-chromium firefox webkit}"
 packages=()
 for engine in "${engines[@]}"; do
@@ -40,7 +41,7 @@ fi
 source "$root/tools/web/local-site.sh"
 start_local_site "$(cd "${1:-$root/build-web}" && pwd)"
 echo "Checking $site at $url"
-if ! zip_test="$(python3 "$web/check_zip_test.py" 2>&1)"; then
+if ! zip_test="$(python3 "$here/check_zip_test.py" 2>&1)"; then
   echo "$zip_test"
   exit 1
 fi
@@ -49,16 +50,16 @@ echo "ok   check_zip.py refuses every broken limit and takes a good zip"
 pids=()
 for engine in "${engines[@]}"; do
   case "$engine" in
-    chromium) command=(node "$web/checks/run.mjs" "$url" "$site" "${VAULTREACH_WEB_CHECK:-}" "$host_url") ;;
+    chromium) command=(node "$here/checks/run.mjs" "$url" "$site" "${VAULTREACH_WEB_CHECK:-}" "$host_url") ;;
     firefox)
       cp -a "$site" "$scratch/site-firefox"
       serve_folder "$scratch/site-firefox" site-firefox
-      command=(node "$web/checks/run.mjs" "http://127.0.0.1:$served_port/" "$scratch/site-firefox"
+      command=(node "$here/checks/run.mjs" "http://127.0.0.1:$served_port/" "$scratch/site-firefox"
         "${VAULTREACH_WEB_CHECK:-}" "$host_url")
       ;;
     webkit)
       mkdir "$scratch/webkit"
-      command=(node "$web/checks/webkit.mjs" "$site" "$scratch/webkit" "${VAULTREACH_WEB_CHECK:-}")
+      command=(node "$here/checks/webkit.mjs" "$site" "$scratch/webkit" "${VAULTREACH_WEB_CHECK:-}")
       ;;
   esac
   (

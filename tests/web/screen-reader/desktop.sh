@@ -11,8 +11,8 @@ started=()
 
 start_reader_desktop() {
   run="$1"
-  "$reader/../../install-packages.sh" --no-recommends orca speech-dispatcher xvfb at-spi2-core \
-    dbus-x11 xdotool
+  "$reader/../../../tools/install-packages.sh" --no-recommends orca speech-dispatcher xvfb \
+    at-spi2-core dbus-x11 xdotool
   local other
   other="$(pgrep -u "$(id -u)" -x orca | head -n 1 || true)"
   if [ -n "$other" ]; then

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The Windows build's proof, under Wine: the portable test suite through ctest, a scripted game
-# of the real vaultreach.exe (tools/windows/smoke.sh) and a game on a terminal
-# (tools/windows/tmux-check.sh). The two games wait mostly on their own pauses, so they play
+# of the real vaultreach.exe (tests/windows/smoke.sh) and a game on a terminal
+# (tests/windows/tmux-check.sh). The two games wait mostly on their own pauses, so they play
 # beside the suite, which keeps the processors busy; their reports follow the suite's. Each
 # part is bounded in time; Wine's services are ended at the end.
-# Usage: tools/windows/check.sh [BUILD_DIR]   (after tools/windows/build.sh)
+# Usage: tests/windows/check.sh [BUILD_DIR]   (after tools/windows/build.sh)
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"

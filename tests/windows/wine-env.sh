@@ -1,6 +1,6 @@
 # Sourced by the Windows scripts: a Wine of the build folder's own, quiet and with a sound card
 # that plays into nothing. Sets $root and $build (the absolute BUILD_DIR, default build-windows).
-# Usage: . tools/windows/wine-env.sh [BUILD_DIR]
+# Usage: . tests/windows/wine-env.sh [BUILD_DIR]
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="$(cd "${1:-$root/build-windows}" && pwd)"
 export WINEPREFIX="$build/wineprefix"
@@ -21,7 +21,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
 fi
 # Starts Wine's services now, with no standard streams, so none of them holds a pipe that a
-# later caller (ctest) waits on. They stay until tools/windows/check.sh ends them.
+# later caller (ctest) waits on. They stay until tests/windows/check.sh ends them.
 wine cmd /c exit </dev/null >/dev/null 2>&1 <&- >&- 2>&- || true
 
 # For the scripts that play the game: an empty folder $build/NAME for one run's files

@@ -3,7 +3,7 @@
 # unpacked from vaultreach-windows.zip, and checks what a Windows player would find: exit
 # status 0, the whole of log.txt, a save with Windows line ends that the game's loader reads
 # back, and the title music started (an AudioLog.txt without an error).
-# Usage: tools/windows/smoke.sh [BUILD_DIR]   (after tools/windows/build.sh)
+# Usage: tests/windows/smoke.sh [BUILD_DIR]   (after tools/windows/build.sh)
 set -euo pipefail
 
 checking=smoke

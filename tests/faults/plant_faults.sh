@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # Plants one-line faults, one at a time, in a scratch copy of the sources, runs the checks that
 # should catch each, and prints which were caught. A fault that no check catches shows where the
-# tests guard nothing; the list (tools/planted_faults.txt) grows with each change. Run on request,
-# never by CI: each fault costs a build and a run of its checks.
+# tests guard nothing; the list (planted_faults.txt, beside this script) grows with each change.
+# Run on request, never by CI: each fault costs a build and a run of its checks.
 #
 # Each line of the list is three fields separated by tabs: the file, a one-line sed script that
 # plants the fault (it must change the file), and the check that should catch it:
 #   native:REGEX    the native suite's ctest tests whose names match REGEX
 #   windows:REGEX   the same in the Windows build, under Wine (tools/windows/build.sh first)
-#   web:WORD        the browser checks whose names hold WORD (tools/web/check.sh), on a browser
+#   web:WORD        the browser checks whose names hold WORD (tests/web/check.sh), on a browser
 #                   build of the planted sources; skipped unless --web is given
 # Blank lines and lines starting with # are skipped.
 #
-# Usage: tools/plant_faults.sh [--full] [--web] [--sanitize] [--only REGEX] [--list FILE]
+# Usage: tests/faults/plant_faults.sh [--full] [--web] [--sanitize] [--only REGEX] [--list FILE]
 #   --full       each fault runs its side's whole suite (all the browser checks for the page)
 #                instead of the named checks, as CI would
 #   --web        runs the page's faults too (an emscripten build; minutes each)
@@ -21,8 +21,9 @@
 # The scratch copy and its builds are kept in build-faults (VAULTREACH_FAULTS_DIR moves them),
 # so a second run rebuilds only what the faults touch. Exits 1 when a fault was missed.
 set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-list="$root/tools/planted_faults.txt"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+list="$here/planted_faults.txt"
 full=0
 web=0
 sanitize=()
@@ -81,14 +82,14 @@ run_ctest() {
 }
 check_native() { run_ctest "$out/native" "$1"; }
 check_windows() {
-  (. "$src/tools/windows/wine-env.sh" "$out/windows" && run_ctest "$out/windows/game" "$1"
+  (. "$src/tests/windows/wine-env.sh" "$out/windows" && run_ctest "$out/windows/game" "$1"
     status=$?; wineserver -k 2>/dev/null; exit "$status")
 }
 check_web() {
   local word="$1"
   [ "$full" = 0 ] || word=""
   "$src/tools/web/build.sh" "$out/web" >"$logs/build" 2>&1 || return 3
-  VAULTREACH_WEB_CHECK="$word" "$src/tools/web/check.sh" "$out/web" >"$logs/check" 2>&1
+  VAULTREACH_WEB_CHECK="$word" "$src/tests/web/check.sh" "$out/web" >"$logs/check" 2>&1
 }
 
 caught=0

@@ -3,7 +3,7 @@
 # another folder, with another build folder, umask and time zone, and compares its SHA-256 with
 # the package already in FIRST_BUILD_DIR (built there by tools/package/build.sh, or built now).
 # On a difference, lists what differs in the two packages' files and exits 1.
-# Usage: tools/package/reproducible.sh [FIRST_BUILD_DIR]   (default: build-package)
+# Usage: tests/package/reproducible.sh [FIRST_BUILD_DIR]   (default: build-package)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"

@@ -8,7 +8,7 @@
 # nothing written in it, that odd HOME values get the launcher's own message, that the package
 # depends on the SDL 1.2 and SDL_mixer 1.2 libraries, and that lintian finds no error.
 #
-# Usage: tools/package/check.sh [BUILD_DIR]   (default: build-package)
+# Usage: tests/package/check.sh [BUILD_DIR]   (default: build-package)
 # Extra environment for the game runs (a preloaded clock, say) can be given in
 # VAULTREACH_GAME_ENV, as NAME=VALUE words.
 set -euo pipefail

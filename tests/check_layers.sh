@@ -7,7 +7,7 @@
 # must be a standard C++ header (no ".h"). Only platform/posix/ and platform/win32/ may test
 # for _WIN32.
 # Tests and tools sit above every layer and are not checked.
-# Usage: tools/check_layers.sh   (exits 1 and lists every offending line)
+# Usage: tests/check_layers.sh   (exits 1 and lists every offending line)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"

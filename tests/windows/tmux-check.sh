@@ -4,7 +4,7 @@
 # of their console attributes, "Vaultreach" as the caption, and Ctrl-C at a prompt ending the
 # game with its save and exit status 0. Wine's console turns the
 # attributes into the terminal's own colour sequences, which tmux reports with capture-pane -e.
-# Usage: tools/windows/tmux-check.sh [BUILD_DIR]   (after tools/windows/build.sh)
+# Usage: tests/windows/tmux-check.sh [BUILD_DIR]   (after tools/windows/build.sh)
 set -euo pipefail
 
 checking=tmux

@@ -3,7 +3,7 @@
 # the weapon, walks until a monster comes, and reads the screen back with its colours. Checks
 # that the movement question, the movement choices and the fight choices come out in the
 # colours chosen for that background, and that the typed keys reached the game.
-# Usage: tools/terminal/tmux_check.sh BUILD_DIR   (exit 77 when tmux is missing)
+# Usage: tests/terminal/tmux_check.sh BUILD_DIR   (exit 77 when tmux is missing)
 set -euo pipefail
 build="$(cd "${1:-build}" && pwd)"
 command -v tmux >/dev/null || { echo "tmux is not installed"; exit 77; }
