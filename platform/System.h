@@ -77,7 +77,11 @@ void Sys_UnreadInput(const std::string& bytes);
 
 // ---- Files and the save ----------------------------------------------------------------------
 // Data files are read whole, with a size limit, and never opened in a way that could block;
-// a name the game writes (a log, the save) is never written through a link.
+// a name the game writes (a log, the save) is never written through a link. Where they live:
+// platform/posix/Files.cpp for POSIX and for the browser, whose files are emscripten's POSIX
+// ones in memory; each of the two makes the save durable in its own FolderSync.cpp, the
+// browser's by copying the folder to IndexedDB (vr_sync_folder in
+// platform/web/library_vaultreach.js). Windows: platform/win32/Files.cpp, a write-through move.
 
 // Size in bytes of a regular file, or -1 for anything else (missing, a directory, a device).
 std::int64_t Sys_RegularFileSize(const std::string& path);
