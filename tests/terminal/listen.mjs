@@ -208,7 +208,9 @@ try {
     const echoed = after.slice(before.length);
     const added = echoed.startsWith(`${answer}\n`) ? echoed.slice(answer.length + 1) : echoed;
     before = after;
-    const all = orcaSpeech().filter((u) => u.at >= typedAt);
+    // The terminal echoes what was typed, and Orca may say it as it appears (late, on a busy
+    // machine): the typist's own feedback, not the game's passage.
+    const all = orcaSpeech().filter((u) => u.at >= typedAt && flat(u.text) !== answer);
     // Orca cuts its echo of one key short at the next one; what counts is the story's speech.
     const cut = synthesised().filter((u) => u.start >= enterAt && u.end === null &&
       !(u.start < enterAt + 1500 && u.text.trim().split(' ').length <= 2));
