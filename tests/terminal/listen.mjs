@@ -164,10 +164,12 @@ try {
   const titleAt = await waitForPrompt('', 60000);
   await quiet(titleAt + 60000, titleAt);
   output0 = output();
-  // Orca names the window as it opens, before any of the game's text: the game's caption, alone
-  // or with its role.
+  // Orca names the window as it opens, before any of the game's text, alone or with its role:
+  // the terminal's own name when the window takes the keys before the game sets its caption,
+  // then the caption (once more as it changes).
   const caption = xdotool('getwindowname', window);
-  const windowName = (u) => flat(u.text) === '' || flat(u.text) === caption || flat(u.text) === `${caption} frame.`;
+  const windowNames = new Set(['', caption, `${caption} frame.`, 'sakura', 'sakura frame.']);
+  const windowName = (u) => windowNames.has(flat(u.text));
   const opening = orcaSpeech().filter((u) => u.at >= openedAt);
   const named = opening.findIndex((u) => !windowName(u));
   const atTitle = opening.slice(Math.max(0, named));
