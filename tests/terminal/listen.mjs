@@ -209,10 +209,15 @@ try {
     // The terminal's echo of the answer is the typist's, not the game's.
     const echoed = after.slice(before.length);
     const added = echoed.startsWith(`${answer}\n`) ? echoed.slice(answer.length + 1) : echoed;
+    // The terminal echoes what was typed, and Orca may say it as it appears, or say the whole line
+    // it was typed on (the question and the answer) before the new text, late on a busy machine:
+    // the typist's own feedback, not the game's passage.
+    const typedLine = flat(`${before.slice(before.lastIndexOf('\n') + 1)}${answer}`);
     before = after;
-    // The terminal echoes what was typed, and Orca may say it as it appears (late, on a busy
-    // machine): the typist's own feedback, not the game's passage.
-    const all = orcaSpeech().filter((u) => u.at >= typedAt && flat(u.text) !== answer);
+    const all = orcaSpeech().filter((u) => u.at >= typedAt && flat(u.text) !== answer).map((u) => {
+      const text = flat(u.text);
+      return text.startsWith(`${typedLine} `) ? { ...u, text: text.slice(typedLine.length + 1) } : u;
+    });
     // Orca cuts its echo of one key short at the next one; what counts is the story's speech.
     const cut = synthesised().filter((u) => u.start >= enterAt && u.end === null &&
       !(u.start < enterAt + 1500 && u.text.trim().split(' ').length <= 2));
