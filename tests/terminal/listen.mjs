@@ -153,6 +153,10 @@ try {
   }
   if (!window) throw new Error('no terminal window on the display');
   xdotool('windowfocus', '--sync', window);
+  // The game starts once Orca has named the new window, as when a player opens a terminal and
+  // then types the game's command.
+  await quiet(Date.now() + 15000, Date.now());
+  fs.writeFileSync(path.join(gameDir, 'start'), '');
   const openedAt = Date.now();
   for (let tries = 0; !gamePid && tries < 200; tries += 1) {
     const pidFile = path.join(gameDir, 'game.pid');
@@ -164,15 +168,15 @@ try {
   const titleAt = await waitForPrompt('', 60000);
   await quiet(titleAt + 60000, titleAt);
   output0 = output();
-  // Orca names the window as it opens, before any of the game's text, alone or with its role:
-  // the terminal's own name when the window takes the keys before the game sets its caption,
-  // then the caption (once more as it changes).
+  // Orca names the window again when the game sets its caption, alone or with its role, beside
+  // the game's first lines (on a busy machine, among them): that is the window's name, not the
+  // title's. The title's own picture, named like the window, comes after the first pause.
   const caption = xdotool('getwindowname', window);
   const windowNames = new Set(['', caption, `${caption} frame.`, 'sakura', 'sakura frame.']);
   const windowName = (u) => windowNames.has(flat(u.text));
   const opening = orcaSpeech().filter((u) => u.at >= openedAt);
-  const named = opening.findIndex((u) => !windowName(u));
-  const atTitle = opening.slice(Math.max(0, named));
+  const storyStart = (opening.find((u) => !windowName(u)) || { at: openedAt }).at;
+  const atTitle = opening.filter((u) => !(windowName(u) && u.at < storyStart + 3000));
   console.log(`title: the name prompt after ${((titleAt - openedAt) / 1000).toFixed(1)} s; Orca spoke ` +
     `${atTitle.reduce((n, u) => n + u.text.length, 0)} characters for the ${output0.length} written`);
   show(atTitle, openedAt);

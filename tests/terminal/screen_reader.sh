@@ -62,9 +62,11 @@ if [ "${#mode[@]}" -gt 0 ]; then
   piped "$piped_mode" "${mode[@]}"
 fi
 
-# What the terminal runs: the game under script(1), which keeps a copy of all it writes.
+# What the terminal runs: the game under script(1), which keeps a copy of all it writes, once
+# the listener says so (a player opens the terminal, hears it named, then starts the game).
 cat >"$scratch/play" <<EOF
 #!/bin/sh
+while [ ! -e start ]; do sleep 0.1; done
 exec script --quiet --flush --command 'echo \$\$ >game.pid; exec env ${clock[*]} VAULTREACH_CLOCK_REAL_PAUSES=1 \
   $build/vaultreach ${mode[*]}' "$scratch/output"
 EOF
