@@ -12,7 +12,7 @@ import { execFileSync, spawn } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import {
-  count, done, flat, keyEcho, kQuietMs, kWordsPerSecond, orcaSpeech as speechIn, pictureLines,
+  count, done, flat, inOrder, keyEcho, kQuietMs, kWordsPerSecond, orcaSpeech as speechIn, pictureLines,
   quiet as quietIn, repoRoot, rule, show, sleep, synthesised as synthesisedIn, voiceEnd,
 } from '../web/screen-reader/speech.mjs';
 
@@ -113,15 +113,9 @@ function judge(where, added, all, from, extra = () => {}) {
   const passage = all.filter((u) => u.at >= from && !keyEcho(u));
   const said = passage.map((u) => u.text).join(' ');
   const story = flat(added);
-  // Everything said must be the new text, in its order, and all of it once.
-  let cursor = 0;
-  const strays = [];
-  for (const u of passage) {
-    const text = flat(u.text);
-    const at = story.indexOf(text, cursor);
-    if (at < 0) strays.push(u.text);
-    else cursor = at + text.length;
-  }
+  // Everything said must be the new text, in its order, and all of it once (an utterance of
+  // nothing but breaks says nothing).
+  const { strays } = inOrder(story, passage.filter((u) => flat(u.text) !== ''));
   rule(strays.length === 0, `${where}: everything said is the new text, in order${strays.length ?
     ` (not: '${flat(strays[0]).slice(0, 80)}')` : ''}`);
   rule(bare(said) === bare(added), `${where}: the new text said whole and once` +
